@@ -1,0 +1,35 @@
+#include "engine/io/fixed_format.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace quillon::engine {
+
+namespace {
+
+std::string fit_or_widen(std::string text, std::size_t width) {
+    if (text.size() <= width) return std::string(width - text.size(), ' ') + text;
+    return " " + text;
+}
+
+}  // namespace
+
+std::string right_align(std::string_view text, std::size_t width) {
+    std::string s;
+    if (text.size() < width) s.assign(width - text.size(), ' ');
+    s += text;
+    return s;
+}
+
+std::string fixed_int(std::int64_t value, std::size_t width) {
+    return fit_or_widen(std::to_string(value), width);
+}
+
+std::string fixed_real(double value, std::size_t width, int decimals) {
+    if (!std::isfinite(value)) return fit_or_widen(std::isnan(value) ? "NaN" : (value > 0 ? "Infinity" : "-Infinity"), width);
+    char buf[400];
+    std::snprintf(buf, sizeof buf, "%.*f", decimals, value);
+    return fit_or_widen(buf, width);
+}
+
+}  // namespace quillon::engine
