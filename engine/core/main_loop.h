@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <string>
 
 namespace quillon::engine {
 
@@ -32,5 +33,22 @@ using ProgressFn = std::function<void(std::int32_t counter, std::int32_t total)>
 // votes must hold n_grid counts; they are cleared first.
 void main_loop_reference(const MainLoopInput& in, std::span<std::int32_t> votes,
                          const ProgressFn& progress);
+
+// What the enumeration did, step by step (tests pin the order and the counter jumps).
+struct LoopTrace {
+    // Every evaluated subset (data numbers from 1), with the counter after it.
+    std::function<void(std::span<const std::int32_t> subset, std::int32_t counter)> leaf;
+    // Every pruned prefix i_1 ... i_j, with the counter after the jump.
+    std::function<void(std::span<const std::int32_t> prefix, std::int32_t counter)> prune;
+};
+
+// main_loop_reference reporting to trace; returns the final subset counter.
+std::int32_t main_loop_reference_traced(const MainLoopInput& in, std::span<std::int32_t> votes,
+                                        const ProgressFn& progress, const LoopTrace& trace);
+
+// The progress line (without the leading carriage return): for k = 4 and 5 one
+// blank, the counter in 10 columns, " /" and the total in 9 columns; otherwise
+// the counter in 10 columns, " /" and the total in 10 columns.
+std::string progress_line(int k, std::int32_t counter, std::int32_t total);
 
 }  // namespace quillon::engine
