@@ -27,6 +27,12 @@ std::string fixed_int(std::int64_t value, std::size_t width) {
 
 std::string fixed_real(double value, std::size_t width, int decimals) {
     if (!std::isfinite(value)) return fit_or_widen(std::isnan(value) ? "NaN" : (value > 0 ? "Infinity" : "-Infinity"), width);
+    // Nearest, halves away from zero. A float scaled by a small power of ten is
+    // exact in double, so a true half is seen as one.
+    const double scale = std::pow(10.0, decimals);
+    const double scaled = value * scale;
+    if (std::fabs(scaled) < 1e15 && std::fabs(scaled - std::trunc(scaled)) == 0.5)
+        value = (std::trunc(scaled) + (scaled > 0 ? 1 : -1)) / scale;
     char buf[400];
     std::snprintf(buf, sizeof buf, "%.*f", decimals, value);
     return fit_or_widen(buf, width);

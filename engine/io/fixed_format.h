@@ -17,7 +17,7 @@ std::string right_align(std::string_view text, std::size_t width);
 std::string fixed_int(std::int64_t value, std::size_t width);
 
 // Real field of `width` columns with `decimals` digits after the point, rounded
-// to the nearest (Fortran Fw.d for the values that fit).
+// to the nearest, halves away from zero (Fortran Fw.d for the values that fit).
 std::string fixed_real(double value, std::size_t width, int decimals);
 
 }  // namespace quillon::engine
