@@ -1,0 +1,201 @@
+#include "viewer/cli/cli.h"
+
+#include <CLI/CLI.hpp>
+#include <cmath>
+#include <filesystem>
+#include <optional>
+#include <sstream>
+#include <string_view>
+#include <vector>
+
+#include "viewer/model/coordinates.h"
+#include "viewer/model/result_model.h"
+#include "viewer/model/stress_statistics.h"
+#include "viewer/model/text_reader.h"
+
+namespace quillon::viewer {
+namespace {
+
+constexpr std::string_view kOptions[] = {"--average", "--theta", "--coordinates", "--kind",
+                                         "--ef", "--sr", "--home", "--help", "-h"};
+
+// Message texts join their lines with CR LF (message boxes); a console wants LF.
+void WriteLines(std::ostream& os, const std::string& text) {
+    std::string s = text;
+    for (std::size_t pos; (pos = s.find("\r\n")) != std::string::npos;) s.replace(pos, 2, "\n");
+    os << s << '\n';
+}
+
+void WriteLines(std::ostream& os, const std::vector<std::string>& lines) {
+    for (const std::string& line : lines) os << line << '\n';
+}
+
+std::string WithSeparator(std::string dir) {
+    if (dir.empty()) dir = ".";
+    if (dir.back() != '/') dir += '/';
+    return dir;
+}
+
+// "AZ1 PL1 AZ3 PL3 PHI" as a stress state; nothing (and a message) when malformed.
+std::optional<TStressState> ParseState(const std::string& text, std::string& error) {
+    TextReader r(text);
+    std::vector<double> v;
+    while (auto tok = r.NextToken()) {
+        const auto x = ParseRealToken(*tok);
+        if (!x) {
+            error = "'" + *tok + "' is not a number in the stress state \"" + text + "\".";
+            return std::nullopt;
+        }
+        v.push_back(*x);
+    }
+    if (v.size() != 5) {
+        error = "The stress state \"" + text + "\" must hold five numbers: AZ1 PL1 AZ3 PL3 PHI.";
+        return std::nullopt;
+    }
+    if (!(v[4] >= 0.0 && v[4] <= 1.0)) {
+        error = "Invalid Phi value";
+        return std::nullopt;
+    }
+    TStressState s;
+    s.axis[sgm1] = Tazpl{static_cast<float>(v[0]), static_cast<float>(v[1])};
+    s.axis[sgm3] = Tazpl{static_cast<float>(v[2]), static_cast<float>(v[3])};
+    s.sr = static_cast<float>(v[4]);
+    return s;
+}
+
+// Loads a result with its grid and computes the spread of its votes.
+bool LoadForStatistics(ResultModel& model, const std::string& path, std::ostream& err) {
+    FaultDataSet data;
+    std::error_code ec;
+    const std::filesystem::path full = std::filesystem::absolute(path, ec);
+    const LoadOutcome loaded = model.LoadResultFile(ec ? path : full.string(), data);
+    if (!loaded.ok) {
+        WriteLines(err, loaded.message);
+        return false;
+    }
+    model.ComputeVoteSd();
+    return true;
+}
+
+}  // namespace
+
+bool IsCommandLineMode(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        for (std::string_view opt : kOptions)
+            if (arg == opt || (arg.size() > opt.size() && arg.substr(0, opt.size()) == opt &&
+                               arg[opt.size()] == '='))
+                return true;
+    }
+    return false;
+}
+
+std::string ProgramDirectory() {
+    std::error_code ec;
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec) return "./";
+    return WithSeparator(exe.parent_path().string());
+}
+
+int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err,
+                   const std::string& programDir) {
+    CLI::App app{"qlv4: the Quillon result viewer. Without these options it opens its windows."};
+    app.name("qlv4");
+    std::string averagePath;
+    std::vector<std::string> thetaStates;
+    std::vector<std::string> coordinateFiles;
+    int kind = -1;
+    int ef = 8;
+    std::vector<int> bounds;
+    std::string home;
+
+    auto* average = app.add_option("--average", averagePath,
+                                   "Print the Global Average and Spread of the plotted states of RESULT")
+                        ->type_name("RESULT");
+    auto* theta = app.add_option("--theta", thetaStates,
+                                 "Print the angular stress distance between two states, "
+                                 "each given as \"AZ1 PL1 AZ3 PL3 PHI\"")
+                      ->expected(2)
+                      ->type_name("STATE");
+    auto* coordinates = app.add_option("--coordinates", coordinateFiles,
+                                       "Write the coordinates of the plotted states of RESULT to OUT")
+                            ->expected(2)
+                            ->type_name("RESULT OUT");
+    auto* kindOpt = app.add_option("--kind", kind,
+                                   "Coordinate file: 0 principal axes and stress ratios, 1 reduced stress tensors")
+                        ->check(CLI::Range(0, 1));
+    auto* efOpt = app.add_option("--ef", ef, "Enhance factor, 0 to 99 (default 8)")->check(CLI::Range(0, 99));
+    auto* srOpt = app.add_option("--sr", bounds, "Lower and upper stress-ratio bounds, classes 0 to 10 (default 0 10)")
+                      ->expected(2)
+                      ->check(CLI::Range(0, 10))
+                      ->type_name("LO HI");
+    app.add_option("--home", home, "Directory holding the CGP grids (default: the program's directory)")
+        ->type_name("DIR");
+    average->excludes(theta)->excludes(coordinates);
+    theta->excludes(coordinates)->excludes(efOpt)->excludes(srOpt)->excludes(kindOpt);
+    kindOpt->needs(coordinates);
+    coordinates->needs(kindOpt);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        return app.exit(e, out, err);
+    }
+
+    PlotSettings settings;
+    settings.ef = ef;
+    if (bounds.size() == 2) {
+        if (bounds[0] > bounds[1]) {
+            err << "The lower stress-ratio bound " << bounds[0] << " is above the upper bound " << bounds[1]
+                << ".\n";
+            return 1;
+        }
+        settings.srLo = bounds[0];
+        settings.srUp = bounds[1];
+    }
+    ResultModel model;
+    model.HomeDir = WithSeparator(home.empty() ? programDir : home);
+    const MessageSink toErr = [&err](const std::string& text) { WriteLines(err, text); };
+
+    if (*average) {
+        if (!LoadForStatistics(model, averagePath, err)) return 1;
+        const GlobalAverage ga = ComputeGlobalAverage(model, settings, toErr);
+        if (!ga.ok) {
+            WriteLines(err, ga.message);
+            return 1;
+        }
+        WriteLines(out, ShowStat(model.DataFile, settings.ef, ga.Np, ga.mean.ax1, ga.mean.ax3, ga.mean.phi,
+                                 0.0f, 0.0f, 0.0f, ga.mean_stress_difference, ga.mean_Theta));
+        return 0;
+    }
+    if (*theta) {
+        std::string error;
+        const auto s1 = ParseState(thetaStates[0], error);
+        if (!s1) {
+            err << error << '\n';
+            return 1;
+        }
+        const auto s2 = ParseState(thetaStates[1], error);
+        if (!s2) {
+            err << error << '\n';
+            return 1;
+        }
+        const float angle = ThetaBetweenStressStates(*s1, *s2);
+        WriteLines(out, ShowThetaDistance(s1->axis[sgm1], s1->axis[sgm3], s1->sr, s2->axis[sgm1],
+                                          s2->axis[sgm3], s2->sr, angle));
+        return 0;
+    }
+    if (*coordinates) {
+        if (!LoadForStatistics(model, coordinateFiles[0], err)) return 1;
+        const SaveOutcome saved = SaveCoordinates(model, settings, kind, coordinateFiles[1]);
+        if (!saved.ok) {
+            WriteLines(err, saved.message);
+            return 1;
+        }
+        return 0;
+    }
+    err << "qlv4: give one of --average, --theta or --coordinates (see qlv4 --help).\n";
+    return 1;
+}
+
+}  // namespace quillon::viewer

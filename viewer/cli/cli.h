@@ -1,0 +1,28 @@
+// The command line of qlv4: the viewer's statistics and coordinate files without any
+// window or display.
+//
+//   qlv4 --average RESULT [--ef N] [--sr LO HI] [--home DIR]
+//   qlv4 --theta "AZ1 PL1 AZ3 PL3 PHI" "AZ1 PL1 AZ3 PL3 PHI"
+//   qlv4 --coordinates RESULT OUT --kind 0|1 [--ef N] [--sr LO HI] [--home DIR]
+//
+// Grids are read from the program's directory, as the windows read them, unless
+// --home names another directory.
+#pragma once
+
+#include <ostream>
+#include <string>
+
+namespace quillon::viewer {
+
+// True when the arguments ask for a command-line mode (or its help) rather than the windows.
+bool IsCommandLineMode(int argc, char** argv);
+
+// Runs the command line; returns the exit status (0 success, 1 a failure of the
+// command, CLI11's codes for malformed arguments).  Texts go to `out`, failures to `err`.
+int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err,
+                   const std::string& programDir);
+
+// The directory of the running program (from /proc/self/exe), ending with "/".
+std::string ProgramDirectory();
+
+}  // namespace quillon::viewer

@@ -1,0 +1,70 @@
+#include "viewer/model/coordinates.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+#include "viewer/geometry/rounding.h"
+#include "viewer/model/number_format.h"
+#include "viewer/model/stress_statistics.h"
+
+namespace quillon::viewer {
+
+std::vector<std::string> CoordinateLines(const ResultModel& model, const Selection& selection,
+                                         int kind) {
+    std::vector<std::string> lines;
+    lines.reserve(selection.entries.size());
+    for (std::size_t index : selection.entries) {
+        const TGridPoint& p = model.GridPoints.at(index);
+        std::string line;
+        if (kind == kReducedTensors) {
+            const Tmatrix T = TensorForDistance(p.axis[sgm1], p.axis[sgm3], p.sr);
+            const float c[6] = {T.a[0][0], T.a[0][1], T.a[0][2], T.a[1][1], T.a[1][2], T.a[2][2]};
+            for (int i = 0; i < 6; ++i) {
+                if (i) line += ' ';
+                line += FormatFixed(c[i], 7, 5);
+            }
+        } else {
+            line = std::to_string(RoundToInt(p.axis[sgm1].az)) + ' ' + std::to_string(RoundToInt(p.axis[sgm1].pl)) +
+                   ' ' + std::to_string(RoundToInt(p.axis[sgm3].az)) + ' ' +
+                   std::to_string(RoundToInt(p.axis[sgm3].pl)) + ' ' + FormatDecimals(p.sr, 4, 6);
+        }
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+SaveOutcome WriteCoordinateFile(const std::string& path, const std::vector<std::string>& lines) {
+    namespace fs = std::filesystem;
+    const std::string failure = "File " + path + " cannot be written.";
+    const std::string temp = path + ".tmp" + std::to_string(static_cast<long>(::getpid()));
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        if (!out) return SaveOutcome{false, failure};
+        for (const std::string& line : lines) out << line << "\r\n";
+        out.flush();
+        if (!out) {
+            out.close();
+            std::error_code ec;
+            fs::remove(temp, ec);
+            return SaveOutcome{false, failure};
+        }
+    }
+    std::error_code ec;
+    fs::rename(temp, path, ec);
+    if (ec) {
+        fs::remove(temp, ec);
+        return SaveOutcome{false, failure};
+    }
+    return SaveOutcome{true, {}};
+}
+
+SaveOutcome SaveCoordinates(ResultModel& model, const PlotSettings& settings, int kind,
+                            const std::string& path) {
+    const Selection sel = SelectStates(model, settings);
+    if (sel.entries.empty()) return SaveOutcome{false, "No data loaded."};
+    return WriteCoordinateFile(path, CoordinateLines(model, sel, kind));
+}
+
+}  // namespace quillon::viewer

@@ -1,0 +1,79 @@
+// The stress-state plot's computations that need no drawing: the fixed geometry of
+// the 2000 x 1000 canvas, the selection of the states to plot, the mapping between
+// directions and canvas points, and the plot's random generator.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "viewer/geometry/projection.h"
+#include "viewer/model/result_model.h"
+
+namespace quillon::viewer {
+
+inline constexpr int LU = 10;                      // length unit of the plot
+inline constexpr int BarLength0 = 5 * LU;          // base length of a tadpole tail
+inline constexpr int kCanvasWidth = 2000;
+inline constexpr int kCanvasHeight = 1000;
+
+struct NetGeometry {
+    int cx;
+    int cy;
+    int R;
+};
+// Net 0 carries the sigma1 axes, net 1 the sigma3 axes.
+inline constexpr NetGeometry kNets[2] = {{500, 515, 450}, {1500, 515, 450}};
+
+// The plot settings that decide the selection (controls of the main window).
+struct PlotSettings {
+    int ef = 8;     // enhance factor, 0..99
+    int df = 2;     // dispersion factor, 0..3
+    int srLo = 0;   // lower stress-ratio bound, class 0..10
+    int srUp = 10;  // upper stress-ratio bound, class 0..10
+};
+
+struct Selection {
+    // GP_to_be_plotted: indices into GridPoints, each repeated n_to_be_plotted times,
+    // in GridPoints order (ascending votes).
+    std::vector<std::size_t> entries;
+    // Status panel 0: entries + " / " + NZG + " / " + NG.
+    std::string status;
+};
+
+// Threshold T = ef * Sd when above 1, else 1; each state whose class lies within the
+// bounds is drawn floor(nv / T) times.  Sets n_to_be_plotted of every grid point.
+Selection SelectStates(ResultModel& model, const PlotSettings& settings);
+
+// Equal-area point of an axis on net 0 or 1, rounded as the plot rounds.
+TPoint ProjectAxis(const Tazpl& d, int net);
+
+struct AxisOnNet {
+    Tazpl direction;
+    int net = 0;
+};
+// Direction under a canvas point; points outside a net fall on its primitive.
+AxisOnNet PointToAxis(const TPoint& p);
+
+// A mouse position on an image of the given height, as a canvas point.
+TPoint ScreenToCanvas(int X, int Y, int imageHeight);
+
+// The plot's 32-bit linear congruential generator: seed := seed * 134775813 + 1
+// (mod 2^32); each draw returns seed / 2^32 in [0, 1).  Reset to 0 before every
+// drawing so that the same settings give the same picture.
+class TRandomGenerator {
+public:
+    explicit TRandomGenerator(std::uint32_t seed = 0) : seed_(seed) {}
+    void Reset(std::uint32_t seed = 0) { seed_ = seed; }
+    double Next() {
+        seed_ = seed_ * 134775813u + 1u;
+        return static_cast<double>(seed_) / 4294967296.0;
+    }
+    std::uint32_t Seed() const { return seed_; }
+
+private:
+    std::uint32_t seed_;
+};
+
+}  // namespace quillon::viewer
