@@ -1,0 +1,415 @@
+// The main window driven as a user would: menus, panels, track bars, status
+// bar, opening results, recent files, dropped files, exports.
+#include "tests/viewer/windows/emf_check.h"
+#include "tests/viewer/windows/qt_test_app.h"
+#include "tests/viewer/windows/viewer_fixture.h"
+
+#include <QAction>
+#include <QFrame>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSlider>
+#include <QTest>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+#include "viewer/windows/plot_widgets.h"
+
+using namespace quillon::viewer;
+using quillon::testing::ViewerFixture;
+
+namespace {
+
+QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    ViewerFixture fx;
+    TFormM5main* main() { return fx.main; }
+    QAction* act(const char* name) {
+        QAction* a = fx.main->action(name);
+        EXPECT_NE(a, nullptr) << name;
+        return a;
+    }
+    void Open(const QString& path) {
+        fx.port.fileAnswers.push_back(path);
+        act("ActionOpen")->trigger();
+    }
+};
+
+TEST_F(MainWindowTest, StartShowsEmptyNetsCountsAndDefaults) {
+    fx.Start();
+    EXPECT_EQ(main()->windowTitle(), QString(" QL Viewer"));
+    EXPECT_EQ(main()->statusPanel(0), QString("  /  /  "));
+    EXPECT_EQ(main()->statusPanel(3), QString("ef=8, df=2"));
+    EXPECT_EQ(main()->progressBar()->maximum(), 10);
+    EXPECT_EQ(main()->progressBar()->value(), 0);
+    EXPECT_EQ(main()->Model.NG, 4u);
+    EXPECT_TRUE(fx.port.messages.isEmpty()) << fx.port.messages.join("|").toStdString();
+    // Empty nets: the gray primitive and a white centre, no symbols.
+    EXPECT_EQ(main()->DSBmp.pixelColor(500, 65), QColor(128, 128, 128));
+    EXPECT_EQ(main()->DSBmp.pixelColor(1500, 515), QColor(Qt::white));
+    EXPECT_EQ(main()->imageDS()->picture(), main()->DSBmp);
+    // The secondary windows exist, hidden, with their captions.
+    EXPECT_EQ(fx.windows->about->windowTitle(), QString("QL Visualizer"));
+    EXPECT_EQ(fx.windows->color->windowTitle(), QString(" Colors"));
+    EXPECT_EQ(fx.windows->fd->windowTitle(), QString(" Fault-Slip Data"));
+    EXPECT_EQ(fx.windows->stat->windowTitle(), QString("Result of Measurement"));
+    EXPECT_EQ(fx.windows->mohr->windowTitle(), QString("Mohr Diagram"));
+    EXPECT_FALSE(fx.windows->fd->isVisible());
+    EXPECT_EQ(fx.windows->fd->histogramResets, 1);
+    EXPECT_FALSE(main()->enhancePanel()->isVisible());
+}
+
+TEST_F(MainWindowTest, MenuItemsCaptionsChecksAndVisibility) {
+    fx.Start();
+    struct Item { const char* name; const char* caption; bool checked; bool visible; };
+    const Item items[] = {
+        {"ActionOpen", "&Open", false, true},
+        {"ActionExpImage", "Export &Image", false, true},
+        {"SubmenuAzplR", "&Principal axes and stress ratios", false, true},
+        {"SubmenuRST", "&Reduced Stress Tensors", false, true},
+        {"ActionExit", "E&xit", false, true},
+        {"MenuCopy", "&Copy", false, true},
+        {"SubmenuDesignateByMouse", "Designate by &Mouse", false, true},
+        {"SubmenuDesignateByKeyboard", "Designate an Axis through &Keyboard", false, true},
+        {"MenuAngularDistance", "&Angular Stress Distance", false, true},
+        {"MenuGlobalAverage", "&Global Average and Spread", false, true},
+        {"SubmenuE0", "0", false, false},
+        {"SubmenuE4", "4", false, false},
+        {"SubmenuE5", "5", false, true},
+        {"SubmenuE8", "8", true, true},
+        {"SubmenuE15", "15", false, true},
+        {"SubmenuEother", "Other ...", false, true},
+        {"SubmenuD2", "2", true, true},
+        {"SubmenuD0", "0", false, true},
+        {"SubmenuHeadTail", "Head and &Tail", true, true},
+        {"SubmenuHeadOnly", "&Head Only", false, true},
+        {"SubmenuHeadLarge", "Large Head", true, true},
+        {"SubmenuHeadSmall", "Small Head", false, true},
+        {"SubmenuHeadTiny", "Tiny Head", false, false},
+        {"MenuChangeColors", "Change &Colors", false, true},
+        {"MenuDN", "&Main Window (This Window)", false, true},
+        {"MenuFData", "&Data Window", false, true},
+        {"MenuMohrWindow", "&Mohr Diagram", false, true},
+        {"MenuPDFEnglish", "PDF (&English)", false, true},
+        {"MenuPDFJapanese", "PDF (&Japanese)", false, true},
+        {"MenuVersion", "&Version", false, true},
+        {"ProMode1", "ProMode", false, false},
+    };
+    for (const Item& it : items) {
+        QAction* a = act(it.name);
+        if (!a) continue;
+        EXPECT_EQ(a->text(), QString(it.caption)) << it.name;
+        EXPECT_EQ(a->isChecked(), it.checked) << it.name;
+        EXPECT_EQ(a->isVisible(), it.visible) << it.name;
+    }
+    QStringList menus;
+    for (QAction* a : main()->menuBar()->actions()) menus << a->text();
+    EXPECT_EQ(menus, (QStringList{"&File", "Edit", "&Measurement", "&View", "Window", "&Help"}));
+    // No recent files: the File menu ends with Exit.
+    EXPECT_EQ(main()->fileMenu()->actions().last()->objectName(), QString("ActionExit"));
+}
+
+TEST_F(MainWindowTest, LoadThenDrawUpdatesStatusAndCaption) {
+    const QString r = fx.WriteResult("run.ql4", {{1, 3}, {3, 5}});
+    fx.Start();
+    Open(r);
+    ASSERT_TRUE(fx.port.messages.isEmpty()) << fx.port.messages.join("|").toStdString();
+    ASSERT_EQ(fx.port.fileRequests.size(), 1u);
+    EXPECT_EQ(fx.port.fileRequests[0].title, QString("Load QLN file"));
+    EXPECT_EQ(fx.port.fileRequests[0].filter,
+              QString("QLN file (ver. 4)|*.ql4|QLN file( ver. 3)|*.ql3|QLN file (ver. 2)|*.ql|All|*.*"));
+    EXPECT_EQ(main()->windowTitle(), QString(" QL Viewer  [ run.ql4 ]"));
+    EXPECT_EQ(main()->statusPanel(0), QString("2 / 4"));
+    // Votes 3, 0, 5, 0: mean 2, population sd sqrt((1 + 4 + 9 + 4) / 4) = 2.12.
+    EXPECT_EQ(main()->statusPanel(1), QString("Sd : 2.12"));
+    EXPECT_EQ(fx.windows->fd->Data.NF, 2);
+    EXPECT_EQ(fx.windows->fd->histogramResets, 2);   // File > Open resets the histogram
+    EXPECT_EQ(fx.windows->fd->gridFills, 1);
+    // The load does not redraw; Draw does.  Grid point 1 (sigma1 E horizontal)
+    // has its head at (950, 515), covering (940, 515).
+    EXPECT_EQ(main()->DSBmp.pixelColor(940, 515), QColor(Qt::white));
+    main()->ActionEnhanceExecute(0);
+    main()->ActionDispersionExecute(0);
+    fx.port.confirmAnswers = {true};   // two data and ef 0: asked first
+    main()->ActionDrawExecute();
+    EXPECT_EQ(fx.port.confirmations, QStringList{"It may take a long time.\r\nDo you realy want to do?"});
+    EXPECT_EQ(main()->statusPanel(0), QString("8 / 2 / 4"));
+    EXPECT_EQ(main()->progressBar()->value(), 0);
+    EXPECT_EQ(main()->progressBar()->maximum(), 8);
+    EXPECT_EQ(main()->DSBmp.pixelColor(940, 515), ToQColor(DefaultColors()[0]));
+    EXPECT_EQ(main()->imageDS()->picture(), main()->DSBmp);
+}
+
+TEST_F(MainWindowTest, DeclinedConfirmationDrawsTheFrameOnly) {
+    const QString r = fx.WriteResult("run.ql4", {{1, 3}, {3, 5}});
+    fx.Start();
+    Open(r);
+    main()->ActionEnhanceExecute(0);
+    main()->ActionDispersionExecute(0);
+    fx.port.confirmAnswers = {false};
+    main()->ActionDrawExecute();
+    EXPECT_EQ(main()->statusPanel(0), QString("2 / 4"));
+    // Grid point 1 (sigma1 E horizontal) would cover (940, 515).
+    EXPECT_EQ(main()->DSBmp.pixelColor(940, 515), QColor(Qt::white));
+    fx.port.confirmAnswers = {true};
+    main()->ActionDrawExecute();
+    EXPECT_EQ(main()->DSBmp.pixelColor(940, 515), ToQColor(DefaultColors()[0]));
+}
+
+TEST_F(MainWindowTest, FailedLoadLeavesTheWindowUnchanged) {
+    const QString good = fx.WriteResult("good.ql4", {{2, 4}});
+    const QString bad = fx.WriteResult("bad.ql4", {{2, 4}}, 1, "Unif60000.cgp", "C:\\x\\s.txt");
+    fx.Start();
+    Open(good);
+    const QString title = main()->windowTitle(), s0 = main()->statusPanel(0), s1 = main()->statusPanel(1);
+    const int fills = fx.windows->fd->gridFills;
+    Open(bad);
+    EXPECT_EQ(fx.port.messages, QStringList{"Undefined data type."});
+    Open(fx.home + "absent.ql4");
+    EXPECT_EQ(fx.port.messages.last(), QString("File absent.ql4 not found."));
+    EXPECT_EQ(main()->windowTitle(), title);
+    EXPECT_EQ(main()->statusPanel(0), s0);
+    EXPECT_EQ(main()->statusPanel(1), s1);
+    EXPECT_EQ(fx.windows->fd->gridFills, fills);
+    EXPECT_EQ(main()->PreviousFiles, QStringList{good});
+}
+
+TEST_F(MainWindowTest, EnhanceFactorMenuAndOtherPanel) {
+    const QString r = fx.WriteResult("run.ql4", {{2, 4}});
+    fx.Start();
+    Open(r);
+    act("SubmenuE12")->trigger();
+    EXPECT_EQ(main()->Settings.ef, 12);
+    EXPECT_TRUE(act("SubmenuE12")->isChecked());
+    EXPECT_FALSE(act("SubmenuE8")->isChecked());
+    EXPECT_EQ(main()->statusPanel(3), QString("ef=12, df=2"));
+    EXPECT_EQ(main()->statusPanel(0), QString("1 / 4"));   // ef changed with data loaded
+
+    struct Case { const char* typed; int ef; const char* checkedItem; const char* message; };
+    const Case cases[] = {
+        {"42", 42, "SubmenuEother", nullptr},
+        {"99", 99, "SubmenuEother", nullptr},
+        {"100", 10, "SubmenuE10", nullptr},     // the field takes two characters
+        {" 3", 3, "SubmenuE3", nullptr},        // hidden item chosen: it appears
+        {"ab", 3, "SubmenuE3", "Invalid number 'ab'"},
+        {"-1", 3, "SubmenuE3", "Invalid number '-1'"},
+    };
+    for (const Case& c : cases) {
+        fx.port.messages.clear();
+        act("SubmenuEother")->trigger();
+        ASSERT_TRUE(main()->enhancePanel()->isVisible()) << c.typed;
+        main()->enhanceEdit()->clear();
+        QTest::keyClicks(main()->enhanceEdit(), c.typed);
+        QTest::mouseClick(main()->enhanceOkButton(), Qt::LeftButton);
+        EXPECT_EQ(main()->Settings.ef, c.ef) << c.typed;
+        EXPECT_TRUE(act(c.checkedItem)->isChecked()) << c.typed;
+        EXPECT_TRUE(act(c.checkedItem)->isVisible()) << c.typed;
+        if (c.message) {
+            EXPECT_EQ(fx.port.messages, QStringList{c.message});
+            EXPECT_TRUE(main()->enhancePanel()->isVisible());
+            EXPECT_TRUE(main()->enhanceEdit()->text().isEmpty());
+            QTest::mouseClick(main()->enhanceCancelButton(), Qt::LeftButton);
+        } else {
+            EXPECT_TRUE(fx.port.messages.isEmpty()) << c.typed;
+            EXPECT_EQ(main()->statusPanel(3), QString("ef=%1, df=2").arg(c.ef));
+        }
+        EXPECT_FALSE(main()->enhancePanel()->isVisible()) << c.typed;
+    }
+}
+
+TEST_F(MainWindowTest, DispersionAndSymbolMenus) {
+    fx.Start();
+    act("SubmenuD0")->trigger();
+    EXPECT_EQ(main()->Settings.df, 0);
+    EXPECT_TRUE(act("SubmenuD0")->isChecked());
+    EXPECT_FALSE(act("SubmenuD2")->isChecked());
+    EXPECT_EQ(main()->statusPanel(3), QString("ef=8, df=0"));
+    act("SubmenuHeadOnly")->trigger();
+    EXPECT_FALSE(main()->Style.drawTail);
+    EXPECT_FALSE(act("SubmenuHeadTail")->isChecked());
+    act("SubmenuHeadSmall")->trigger();
+    EXPECT_EQ(main()->Style.headSize, 6);
+    EXPECT_FALSE(act("SubmenuHeadLarge")->isChecked());
+}
+
+TEST_F(MainWindowTest, BoundTrackBarsFollowEachOtherAndReset) {
+    fx.Start();
+    QSlider* up = main()->trackBarSRup();
+    QSlider* lo = main()->trackBarSRlo();
+    EXPECT_EQ(up->toolTip(), QString("Upper bound of stress ratio"));
+    EXPECT_EQ(lo->toolTip(), QString("Lower bound of stress ratio"));
+    up->setValue(5);
+    lo->setValue(7);            // above the upper bound: it follows
+    EXPECT_EQ(up->value(), 7);
+    up->setValue(3);            // below the lower bound: it follows
+    EXPECT_EQ(lo->value(), 3);
+    EXPECT_EQ(main()->Settings.srLo, 3);
+    EXPECT_EQ(main()->Settings.srUp, 3);
+    QTest::mouseClick(main()->findChild<QPushButton*>("BitBtn_Phi"), Qt::LeftButton);
+    EXPECT_EQ(up->value(), 10);
+    EXPECT_EQ(lo->value(), 0);
+    // A press on cell 6 of the colour strip selects that class alone.
+    QTest::mouseClick(main()->colorStrip(), Qt::LeftButton, {}, QPoint(6 * 14 + 7, 10));
+    EXPECT_EQ(lo->value(), 6);
+    EXPECT_EQ(up->value(), 6);
+    // The right button also redraws.
+    QTest::mouseClick(main()->colorStrip(), Qt::RightButton, {}, QPoint(2 * 14 + 3, 10));
+    EXPECT_EQ(main()->Settings.srLo, 2);
+    EXPECT_EQ(main()->statusPanel(0), QString("0 / 0 / 4"));
+}
+
+TEST_F(MainWindowTest, RecentFilesKeepOrderDropMissingAndWriteAtMostFifteen) {
+    const QString a = fx.WriteResult("a.ql4", {{2, 4}});
+    const QString b = fx.WriteResult("b.ql4", {{2, 4}});
+    const QString c = fx.WriteResult("c.ql4", {{2, 4}});
+    fx.WriteText("prevfiles.txt", (a + "\r\n" + fx.home + "gone.ql4\r\n" + b + "\r\n").toUtf8());
+    fx.Start();
+    EXPECT_EQ(main()->PreviousFiles, (QStringList{a, b}));
+    EXPECT_EQ(main()->recentItem(1)->text(), QString("a.ql4"));
+    EXPECT_EQ(main()->recentItem(2)->text(), QString("b.ql4"));
+    EXPECT_TRUE(main()->fileMenu()->actions().contains(main()->recentItem(2)));
+    Open(c);                                     // new file first
+    EXPECT_EQ(main()->PreviousFiles, (QStringList{c, a, b}));
+    EXPECT_EQ(main()->recentItem(1)->text(), QString("c.ql4"));
+    main()->recentItem(3)->trigger();            // b, from the menu: moved to the head
+    EXPECT_EQ(main()->PreviousFiles, (QStringList{b, c, a}));
+    EXPECT_EQ(main()->windowTitle(), QString(" QL Viewer  [ b.ql4 ]"));
+    EXPECT_EQ(fx.windows->fd->histogramResets, 2);   // the recent item does not reset it
+    main()->Terminate();
+    EXPECT_EQ(ReadAll(fx.home + "prevfiles.txt"), (b + "\r\n" + c + "\r\n" + a + "\r\n").toUtf8());
+}
+
+TEST_F(MainWindowTest, RecentFilesWrittenAreAtMostFifteen) {
+    QByteArray list;
+    for (int i = 0; i < 20; ++i) list += fx.WriteResult(QString("r%1.ql4").arg(i), {{2, 4}}).toUtf8() + "\r\n";
+    fx.WriteText("prevfiles.txt", list);
+    fx.Start();
+    EXPECT_EQ(main()->PreviousFiles.size(), 20);
+    EXPECT_EQ(main()->recentItem(15)->text(), QString("r14.ql4"));
+    EXPECT_FALSE(main()->fileMenu()->actions().contains(main()->recentItem(16)));
+    fx.windows.reset();                          // the end of the program writes the list
+    const QList<QByteArray> lines = ReadAll(fx.home + "prevfiles.txt").split('\n');
+    EXPECT_EQ(lines.size(), 16);                 // 15 lines and the empty tail
+    EXPECT_TRUE(lines[14].endsWith("r14.ql4\r"));
+}
+
+TEST_F(MainWindowTest, SameFileNameInTwoFoldersOpensTheChosenOne) {
+    QDir(fx.home).mkdir("x");
+    QDir(fx.home).mkdir("y");
+    const QString x = fx.WriteResult("x/same.ql4", {{2, 4}});
+    const QString y = fx.WriteResult("y/same.ql4", {{1, 2}, {2, 4}});
+    fx.WriteText("prevfiles.txt", (x + "\r\n" + y + "\r\n").toUtf8());
+    fx.Start();
+    main()->recentItem(2)->trigger();
+    EXPECT_EQ(QString::fromStdString(main()->Model.DataFile), y);
+    EXPECT_EQ(main()->statusPanel(0), QString("2 / 4"));
+}
+
+void Drop(TFormM5main* w, const QStringList& files) {
+    QMimeData mime;
+    QList<QUrl> urls;
+    for (const QString& f : files) urls << QUrl::fromLocalFile(f);
+    mime.setUrls(urls);
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &enter);
+    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &drop);
+}
+
+TEST_F(MainWindowTest, DroppedFiles) {
+    const QString a = fx.WriteResult("a.ql4", {{2, 4}});
+    const QString b = fx.WriteResult("b.ql4", {{1, 1}, {2, 4}});
+    fx.Start();
+    Drop(main(), {a, b});
+    EXPECT_EQ(fx.port.messages,
+              QStringList{"Plural files were dropped.\r\nThis application accept only one file at a time."});
+    EXPECT_EQ(main()->windowTitle(), QString(" QL Viewer"));
+    EXPECT_TRUE(main()->PreviousFiles.isEmpty());
+    Drop(main(), {b});
+    EXPECT_EQ(main()->windowTitle(), QString(" QL Viewer  [ b.ql4 ]"));
+    EXPECT_EQ(main()->statusPanel(0), QString("2 / 4"));
+    EXPECT_EQ(fx.windows->fd->histogramResets, 1);   // a drop does not reset the histogram
+}
+
+TEST_F(MainWindowTest, HelpVersionAndProMode) {
+    fx.Start();
+    fx.port.openDocumentResult = false;
+    act("MenuPDFJapanese")->trigger();
+    EXPECT_EQ(fx.port.openedDocuments, QStringList{fx.home + "man_j.pdf"});
+    EXPECT_EQ(fx.port.messages, QStringList{"File \"" + fx.home + "man_j.pdf\"\r\n  not found."});
+    fx.port.openDocumentResult = true;
+    fx.port.messages.clear();
+    act("MenuPDFEnglish")->trigger();
+    EXPECT_EQ(fx.port.openedDocuments.last(), fx.home + "man_e.pdf");
+    EXPECT_TRUE(fx.port.messages.isEmpty());
+
+    act("MenuVersion")->trigger();
+    EXPECT_TRUE(fx.windows->about->isVisible());
+    EXPECT_FALSE(fx.windows->about->isModal());
+    QTest::mouseClick(fx.windows->about->findChild<QPushButton*>("OKButton"), Qt::LeftButton);
+    EXPECT_FALSE(fx.windows->about->isVisible());
+
+    main()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main()));
+    QTest::keyClick(main(), Qt::Key_Backspace, Qt::AltModifier | Qt::ShiftModifier);
+    EXPECT_EQ(fx.port.messages, QStringList{"QLV Professional Mode!"});
+    EXPECT_TRUE(main()->Model.CGP_disp);
+    EXPECT_TRUE(act("SubmenuHeadTiny")->isVisible());
+    for (int tag = 0; tag <= 7; ++tag) EXPECT_TRUE(main()->enhanceItem(tag)->isVisible()) << tag;
+    EXPECT_TRUE(fx.windows->fd->MenuProjection->menuAction()->isVisible());
+    EXPECT_FALSE(act("ProMode1")->isVisible());
+    const QString r = fx.WriteResult("run.ql4", {{2, 4}});
+    Open(r);
+    EXPECT_EQ(main()->windowTitle(), QString(" QL Viewer  [ run.ql4 ] / [ Unif60000.cgp ]"));
+}
+
+TEST_F(MainWindowTest, WindowMenuShowsTheWindows) {
+    fx.Start();
+    act("MenuFData")->trigger();
+    EXPECT_TRUE(fx.windows->fd->isVisible());
+    act("MenuMohrWindow")->trigger();
+    EXPECT_TRUE(fx.windows->mohr->isVisible());
+    act("MenuChangeColors")->trigger();
+    EXPECT_TRUE(fx.windows->color->isVisible());
+    act("MenuDN")->trigger();
+    EXPECT_TRUE(main()->isVisible());
+    // Closing the data window ends the program: the recent list is written.
+    fx.windows->fd->close();
+    EXPECT_TRUE(main()->Termination);
+    EXPECT_TRUE(QFile::exists(fx.home + "prevfiles.txt"));
+}
+
+TEST_F(MainWindowTest, ImageKeepsTwoToOneAndCursorReadout) {
+    fx.Start();
+    main()->resize(900, 600);
+    QCoreApplication::processEvents();
+    const QSize img = main()->imageDS()->size();
+    ASSERT_GT(img.height(), 0);
+    EXPECT_TRUE(img.width() == 2 * img.height() || img.height() == img.width() / 2)
+        << img.width() << "x" << img.height();
+    main()->resize(1600, 500);
+    QCoreApplication::processEvents();
+    const QSize wide = main()->imageDS()->size();
+    EXPECT_EQ(wide.width(), 2 * wide.height());
+    // A mouse at (950 / s, 515 / s) reads azimuth 90, plunge 0 on the sigma1 net.
+    main()->imageDS()->resize(400, 200);   // s = 1000 / 200 = 5
+    QTest::mouseMove(main()->imageDS(), QPoint(190, 103));
+    main()->ShowCursorDirection(190, 103);
+    EXPECT_EQ(main()->statusPanel(2), QString("90.0 / 0.0"));
+    EXPECT_EQ(main()->statusPanel(4), QString("sigma1"));
+    main()->ShowCursorDirection(300, 103);   // canvas (1500, 515): centre of net 1
+    EXPECT_EQ(main()->statusPanel(2), QString("0.0 / 90.0"));
+    EXPECT_EQ(main()->statusPanel(4), QString("sigma3"));
+}
+
+}  // namespace

@@ -1,0 +1,57 @@
+#include "viewer/windows/plot_export.h"
+
+#include <QBuffer>
+#include <QFileInfo>
+
+#include "viewer/platform/clipboard.h"
+#include "viewer/platform/emf_writer.h"
+#include "viewer/platform/jpeg_writer.h"
+
+namespace quillon::viewer {
+
+PictureFormat PictureFormatFor(const QString& path, bool acceptJpegSpelling) {
+    const QString ext = QFileInfo(path).suffix().toLower();
+    if (ext == "bmp") return PictureFormat::Bmp;
+    if (ext == "jpg" || (acceptJpegSpelling && ext == "jpeg")) return PictureFormat::Jpeg;
+    if (ext == "png") return PictureFormat::Png;
+    if (ext == "svg") return PictureFormat::Svg;
+    if (ext == "pdf") return PictureFormat::Pdf;
+    return PictureFormat::Emf;
+}
+
+bool IsBitmapFormat(PictureFormat f) {
+    return f == PictureFormat::Bmp || f == PictureFormat::Jpeg || f == PictureFormat::Png;
+}
+
+PictureOutcome WritePlotPicture(const QString& path, PictureFormat format, const QImage& bitmap,
+                                const std::function<QPicture()>& drawAnew) {
+    QByteArray bytes;
+    QString error;
+    switch (format) {
+        case PictureFormat::Bmp:
+        case PictureFormat::Png: {
+            QBuffer buffer(&bytes);
+            buffer.open(QIODevice::WriteOnly);
+            if (!bitmap.save(&buffer, format == PictureFormat::Bmp ? "BMP" : "PNG"))
+                error = "the image could not be encoded";
+            break;
+        }
+        case PictureFormat::Jpeg:
+            bytes = platform::encodeJpeg(bitmap, platform::kJpegQuality, &error);
+            break;
+        case PictureFormat::Svg:
+            bytes = platform::pictureToSvg(drawAnew(), kCanvasSize);
+            break;
+        case PictureFormat::Pdf:
+            bytes = platform::pictureToPdf(drawAnew(), kCanvasSize);
+            break;
+        case PictureFormat::Emf:
+            bytes = platform::pictureToEmf(drawAnew(), kCanvasSize);
+            break;
+    }
+    if (bytes.isEmpty() && error.isEmpty()) error = "nothing to write";
+    if (error.isEmpty() && platform::writeFileAtomically(path, bytes, &error)) return {true, {}};
+    return {false, "Cannot write the file " + path + "\r\n" + error};
+}
+
+}  // namespace quillon::viewer

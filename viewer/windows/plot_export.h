@@ -1,0 +1,35 @@
+// Writing the stress-state plot to a picture file, chosen by the name's
+// extension (any case): ".bmp", ".png" and ".jpg" write the 2000 x 1000 canvas
+// bitmap, ".svg" and ".pdf" the picture drawn anew as vectors, and every other
+// extension an enhanced metafile drawn anew.
+#pragma once
+
+#include <QImage>
+#include <QPicture>
+#include <QString>
+#include <functional>
+
+namespace quillon::viewer {
+
+enum class PictureFormat { Emf, Bmp, Jpeg, Png, Svg, Pdf };
+
+// The format written for `path`.  `acceptJpegSpelling` also takes ".jpeg" as
+// JPEG (the command line); the Export Image command keeps ".jpg" only.
+PictureFormat PictureFormatFor(const QString& path, bool acceptJpegSpelling = false);
+bool IsBitmapFormat(PictureFormat f);
+
+// The canvas size of every plot picture.
+inline const QSize kCanvasSize(2000, 1000);
+
+struct PictureOutcome {
+    bool ok = false;
+    QString message;   // on failure: names the file and the reason
+};
+
+// Writes `format` to `path`: `bitmap` for the bitmap formats, `drawAnew()`
+// (called only for the vector formats) for the others.  The file is replaced
+// whole or not at all.
+PictureOutcome WritePlotPicture(const QString& path, PictureFormat format, const QImage& bitmap,
+                                const std::function<QPicture()>& drawAnew);
+
+}  // namespace quillon::viewer

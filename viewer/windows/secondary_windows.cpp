@@ -1,0 +1,127 @@
+#include "viewer/windows/secondary_windows.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "viewer/plot/stress_plot.h"
+
+namespace quillon::viewer {
+
+namespace {
+
+// The logo: a small sigma1 net with a few coloured tadpoles.
+QPixmap Logo() {
+    QPixmap pm(64, 64);
+    pm.fill(Qt::white);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(128, 128, 128), 2));
+    p.drawEllipse(QRectF(4, 4, 56, 56));
+    const ColorTable colors = DefaultColors();
+    const QPointF heads[] = {{24, 22}, {30, 26}, {38, 30}, {28, 38}, {42, 40}};
+    for (int i = 0; i < 5; ++i) {
+        const QColor c = ToQColor(colors[size_t(2 * i)]);
+        p.setPen(QPen(c, 2));
+        p.drawLine(heads[i], heads[i] + QPointF(8, -6));
+        p.fillRect(QRectF(heads[i] - QPointF(3, 3), QSizeF(6, 6)), c);
+    }
+    return pm;
+}
+
+// The banner: the eleven stress-ratio colours as a strip.
+QPixmap Banner() {
+    QPixmap pm(220, 14);
+    QPainter p(&pm);
+    const ColorTable colors = DefaultColors();
+    for (int i = 0; i <= 10; ++i) p.fillRect(QRect(i * 20, 0, 20, 14), ToQColor(colors[size_t(i)]));
+    return pm;
+}
+
+}  // namespace
+
+TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent) {
+    setObjectName("FormAbout");
+    setWindowTitle("QL Visualizer");
+    setModal(false);
+    auto* layout = new QVBoxLayout(this);
+    auto* top = new QHBoxLayout;
+    auto* logo = new QLabel;
+    logo->setPixmap(Logo());
+    top->addWidget(logo);
+    auto* names = new QVBoxLayout;
+    auto* name = new QLabel("QL Viewer");
+    name->setObjectName("ProductName");
+    QFont bold = name->font();
+    bold.setBold(true);
+    bold.setPointSize(bold.pointSize() + 4);
+    name->setFont(bold);
+    names->addWidget(name);
+    auto* version = new QLabel("ver. 4.17");
+    version->setObjectName("Version");
+    names->addWidget(version);
+    top->addLayout(names);
+    layout->addLayout(top);
+    auto* banner = new QLabel;
+    banner->setPixmap(Banner());
+    layout->addWidget(banner);
+    auto* comments = new QLabel("Post Processor of the Quillon\n\n"
+                                "Stress inversion of fault-slip data and focal mechanisms\n"
+                                "by the multiple inverse method.\n"
+                                "The Quillon project");
+    comments->setObjectName("Comments");
+    layout->addWidget(comments);
+    auto* ok = new QPushButton("OK");
+    ok->setObjectName("OKButton");
+    connect(ok, &QPushButton::clicked, this, &QWidget::hide);
+    layout->addWidget(ok, 0, Qt::AlignHCenter);
+}
+
+TFormColor::TFormColor(QWidget* parent) : QMainWindow(parent) {
+    setObjectName("FormColor");
+    setWindowTitle(" Colors");
+    resize(320, 240);
+}
+
+TFormFD::TFormFD(QWidget* parent) : QMainWindow(parent) {
+    setObjectName("FormFD");
+    setWindowTitle(" Fault-Slip Data");
+    MenuProjection = menuBar()->addMenu("&Projection");
+    MenuProjection->menuAction()->setVisible(false);
+    resize(640, 480);
+}
+
+void TFormFD::InitializeHistogram() { ++histogramResets; }
+void TFormFD::FillStringGridwithFaultData() { ++gridFills; }
+void TFormFD::Draw_SGC(int) {}
+void TFormFD::Draw_TLD(int) {}
+void TFormFD::Wipe_ImageSelectedFault() {}
+void TFormFD::Terminate() {}
+
+void TFormFD::closeEvent(QCloseEvent* e) {
+    e->accept();
+    if (OnTerminateRequest) OnTerminateRequest();
+}
+
+TForm_statwindow::TForm_statwindow(QWidget* parent) : QMainWindow(parent) {
+    setObjectName("Form_statwindow");
+    setWindowTitle("Result of Measurement");
+    Memo = new QPlainTextEdit(this);
+    Memo->setReadOnly(true);
+    setCentralWidget(Memo);
+    resize(400, 301);
+}
+
+TFormMohr::TFormMohr(QWidget* parent) : QMainWindow(parent) {
+    setObjectName("FormMohr");
+    setWindowTitle("Mohr Diagram");
+    resize(480, 400);
+}
+
+}  // namespace quillon::viewer
