@@ -9,6 +9,9 @@
 
 int main(int argc, char** argv) {
     using namespace quillon::viewer;
+#ifdef QUILLON_HAVE_GUI
+    if (IsExportMode(argc, argv)) return run_export(argc, argv);
+#endif
     if (IsCommandLineMode(argc, argv))
         return RunCommandLine(argc, argv, std::cout, std::cerr, ProgramDirectory());
 #ifdef QUILLON_HAVE_GUI

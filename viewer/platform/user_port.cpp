@@ -12,6 +12,16 @@ namespace quillon::platform {
 
 namespace {
 
+// The next scripted answer, or nothing (Cancel) when the script is exhausted.
+template <class T>
+std::optional<T> takeFront(std::deque<std::optional<T>>& answers) {
+    if (answers.empty()) return std::nullopt;
+    std::optional<T> a;
+    a.swap(answers.front());
+    answers.pop_front();
+    return a;
+}
+
 QStringList qtFilterParts(const QString& filter) {
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList out;
@@ -104,26 +114,18 @@ bool ScriptedUserPort::confirm(QWidget*, const QString& text) {
 
 std::optional<QString> ScriptedUserPort::openFile(QWidget*, const FileDialogRequest& req) {
     fileRequests.push_back(req);
-    if (fileAnswers.empty()) return std::nullopt;
-    auto a = fileAnswers.front();
-    fileAnswers.pop_front();
-    return a;
+    return takeFront(fileAnswers);
 }
 
 std::optional<QString> ScriptedUserPort::saveFile(QWidget*, const FileDialogRequest& req) {
     fileRequests.push_back(req);
-    if (fileAnswers.empty()) return std::nullopt;
-    auto a = fileAnswers.front();
-    fileAnswers.pop_front();
+    std::optional<QString> a = takeFront(fileAnswers);
     if (a) a = withDefaultExtension(*a, req.defaultExt);
     return a;
 }
 
 std::optional<QColor> ScriptedUserPort::chooseColor(QWidget*, const QColor&) {
-    if (colorAnswers.empty()) return std::nullopt;
-    auto a = colorAnswers.front();
-    colorAnswers.pop_front();
-    return a;
+    return takeFront(colorAnswers);
 }
 
 bool ScriptedUserPort::openDocument(const QString& path) {

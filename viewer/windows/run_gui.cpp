@@ -94,9 +94,12 @@ int Usage(const std::string& problem) {
 }
 
 // Message texts join their lines with CR LF (message boxes); a console wants LF.
-std::string ConsoleText(std::string s) {
-    for (std::size_t pos; (pos = s.find("\r\n")) != std::string::npos;) s.replace(pos, 2, "\n");
-    return s;
+std::string ConsoleText(const std::string& s) {
+    std::string out;
+    out.reserve(s.size());
+    for (std::size_t i = 0; i < s.size(); ++i)
+        if (!(s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n')) out += s[i];
+    return out;
 }
 
 }  // namespace
@@ -120,12 +123,13 @@ int run_export(int argc, char** argv) {
             if (!n) return Usage(a + (a == "--ef" ? " needs an integer 0 to 99" : " needs an integer 0 to 3"));
             (a == "--ef" ? settings.ef : settings.df) = *n;
         } else if (a == "--sr") {
-            const auto lo = next("lo"), hi = next("hi");
-            const auto l = lo ? IntArg(*lo, 0, 10) : std::nullopt;
-            const auto h = hi ? IntArg(*hi, 0, 10) : std::nullopt;
-            if (!l || !h || *l > *h) return Usage("--sr needs two classes LO <= HI, each 0 to 10");
-            settings.srLo = *l;
-            settings.srUp = *h;
+            const auto lo = next("lo");
+            const auto hi = next("hi");
+            const int l = lo ? IntArg(*lo, 0, 10).value_or(-1) : -1;
+            const int h = hi ? IntArg(*hi, 0, 10).value_or(-1) : -1;
+            if (l < 0 || h < 0 || l > h) return Usage("--sr needs two classes LO <= HI, each 0 to 10");
+            settings.srLo = l;
+            settings.srUp = h;
         } else if (a == "--head-only") {
             style.drawTail = false;
         } else if (a == "--small-head") {
