@@ -1,0 +1,275 @@
+// qlv4's command line, run as a program: statistics and coordinate files of result
+// files without any window; and a result written by this repository's engine, read
+// end to end.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "temp_dir.h"
+#include "viewer/model/fault_data.h"
+#include "viewer/model/result_model.h"
+
+namespace quillon::viewer {
+namespace {
+
+using testing::Lines;
+using testing::TempDir;
+
+const std::string kFixtures = std::string(QUILLON_FIXTURES_DIR) + "/viewer/";
+
+struct ProgramRun {
+    int rc = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string Quote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& args, const std::string& cwd = "") {
+    TempDir io;
+    std::string cmd;
+    if (!cwd.empty()) cmd = "cd " + Quote(cwd) + " && ";
+    cmd += Quote(program);
+    for (const std::string& a : args) cmd += " " + Quote(a);
+    cmd += " </dev/null >" + Quote(io.Path("out")) + " 2>" + Quote(io.Path("err"));
+    const int status = std::system(cmd.c_str());
+    ProgramRun r;
+    r.rc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.out = TempDir::Read(io.Path("out"));
+    r.err = TempDir::Read(io.Path("err"));
+    return r;
+}
+
+ProgramRun Qlv4(const std::vector<std::string>& args) { return RunProgram(QLV4_PATH, args); }
+
+std::string Text(std::initializer_list<std::string> lines) { return Lines(lines, "\n"); }
+
+const std::string kResult = kFixtures + "small.ql4";
+
+TEST(Qlv4Average, GlobalAverageOfOneStressRatioClass) {
+    // Bounds 3..3 keep only grid point 1 (Phi 0.3, 12 votes): its own axes come back.
+    const ProgramRun r = Qlv4({"--average", kResult, "--home", kFixtures, "--ef", "0", "--sr", "3", "3"});
+    EXPECT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, Text({"File Name", "     small.ql4", "Enhance Factor = 0", "Np = 12", "Average",
+                           "     sigma1 axis =  30.0  /  60.0", "     sigma3 axis =  210.0  /  30.0",
+                           "     Phi         =  0.30", "Spread", "     mean stress difference =  0.000",
+                           "     mean angular stress distance =  0.000"}));
+}
+
+TEST(Qlv4Average, SelectionFollowsEnhanceFactorAndBounds) {
+    // Votes 12, 0, 4 over 3 states: Sd = 4.99, so ef 8 selects nothing and ef 1
+    // (threshold 4.99) selects grid point 1 twice.
+    ProgramRun r = Qlv4({"--average", kResult, "--home", kFixtures});
+    EXPECT_EQ(r.rc, 1);
+    EXPECT_EQ(r.err, "No data loaded.\n");
+    EXPECT_EQ(r.out, "");
+    r = Qlv4({"--average", kResult, "--home", kFixtures, "--ef", "1"});
+    EXPECT_EQ(r.rc, 1);
+    EXPECT_EQ(r.err, "Insufficient number of tensors.\nDecrease enhance factor.\n");
+    r = Qlv4({"--average", kResult, "--home", kFixtures, "--ef", "0"});
+    EXPECT_EQ(r.rc, 0) << r.err;
+    EXPECT_NE(r.out.find("Np = 16\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Enhance Factor = 0\n"), std::string::npos);
+    r = Qlv4({"--average", kResult, "--home", kFixtures, "--ef", "0", "--sr", "8", "10"});
+    EXPECT_EQ(r.rc, 0) << r.err;
+    EXPECT_NE(r.out.find("Np = 4\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("     Phi         =  0.80\n"), std::string::npos) << r.out;
+}
+
+TEST(Qlv4Average, LoadFailures) {
+    TempDir dir;
+    ProgramRun r = Qlv4({"--average", dir.Path("absent.ql4"), "--home", kFixtures});
+    EXPECT_EQ(r.rc, 1);
+    EXPECT_EQ(r.err, "File absent.ql4 not found.\n");
+    // The grid is looked up in the home directory.
+    r = Qlv4({"--average", kResult, "--home", dir.Dir()});
+    EXPECT_EQ(r.rc, 1);
+    EXPECT_EQ(r.err, "CGP File  [small.cgp]  not found.\n");
+    const std::string bad = dir.Write("bad.ql4", "       1\r\n 90.0 60.0  90.0 60.0 N\r\n   x\r\n");
+    r = Qlv4({"--average", bad, "--home", kFixtures});
+    EXPECT_EQ(r.rc, 1);
+    EXPECT_EQ(r.err, bad + ": Invalid format.\n");
+}
+
+TEST(Qlv4Average, GridsComeFromTheProgramDirectory) {
+    TempDir dir;
+    const std::string program = dir.Path("qlv4");
+    std::filesystem::copy_file(QLV4_PATH, program);
+    std::filesystem::copy_file(kFixtures + "small.cgp", dir.Path("small.cgp"));
+    TempDir elsewhere;  // the current directory does not matter
+    const ProgramRun r = RunProgram(program, {"--average", kResult, "--ef", "0", "--sr", "3", "3"}, elsewhere.Dir());
+    EXPECT_EQ(r.rc, 0) << r.err;
+    EXPECT_NE(r.out.find("Np = 12\n"), std::string::npos) << r.out;
+}
+
+TEST(Qlv4Theta, DistanceText) {
+    ProgramRun r = Qlv4({"--theta", "30 60 210 30 0.3", "210 30 30 60 0.7"});
+    EXPECT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(r.out, Text({"Stress State 1", "  sigma1 axis = 30.0 / 60.0", "  sigma3 axis = 210.0 / 30.0",
+                           "  Phi =0.30", "", "Stress State 2", "  sigma1 axis = 210.0 / 30.0",
+                           "  sigma3 axis = 30.0 / 60.0", "  Phi =0.70", "", "Theta = 180.00 deg"}));
+    r = Qlv4({"--theta", "0 90 90 0 0", "0 90 90 0 0.5"});
+    EXPECT_EQ(r.rc, 0);
+    EXPECT_NE(r.out.find("Theta = 30.00 deg\n"), std::string::npos) << r.out;
+}
+
+TEST(Qlv4Theta, MalformedStates) {
+    const struct {
+        std::vector<std::string> args;
+        std::string err;
+    } cases[] = {
+        {{"--theta", "0 90 90 0 1.5", "0 90 90 0 0.5"}, "Invalid Phi value\n"},
+        {{"--theta", "0 90 90 0", "0 90 90 0 0.5"},
+         "The stress state \"0 90 90 0\" must hold five numbers: AZ1 PL1 AZ3 PL3 PHI.\n"},
+        {{"--theta", "0 90 90 0 0.5", "0,90 90 0 0.5"}, "'0,90' is not a number in the stress state \"0,90 90 0 0.5\".\n"},
+    };
+    for (const auto& c : cases) {
+        const ProgramRun r = Qlv4(c.args);
+        EXPECT_EQ(r.rc, 1) << c.args[1];
+        EXPECT_EQ(r.err, c.err);
+        EXPECT_EQ(r.out, "");
+    }
+    // Only one state: CLI11 refuses the arguments.
+    const ProgramRun r = Qlv4({"--theta", "0 90 90 0 0.5"});
+    EXPECT_NE(r.rc, 0);
+    EXPECT_EQ(r.out, "");
+}
+
+TEST(Qlv4Coordinates, BothKinds) {
+    TempDir dir;
+    ProgramRun r = Qlv4({"--coordinates", kResult, dir.Path("axes.txt"), "--kind", "0", "--home", kFixtures, "--ef", "0"});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    std::string expected;
+    for (int i = 0; i < 4; ++i) expected += "100 20 280 70 0.8000\r\n";  // 4 votes: drawn first
+    for (int i = 0; i < 12; ++i) expected += "30 60 210 30 0.3000\r\n";
+    EXPECT_EQ(TempDir::Read(dir.Path("axes.txt")), expected);
+
+    r = Qlv4({"--coordinates", kResult, dir.Path("t.txt"), "--kind", "1", "--home", kFixtures, "--ef", "1"});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    const std::string tensors = TempDir::Read(dir.Path("t.txt"));
+    const auto eol = tensors.find("\r\n");
+    ASSERT_NE(eol, std::string::npos);
+    EXPECT_EQ(tensors, tensors.substr(0, eol + 2) + tensors.substr(0, eol + 2));  // two equal lines
+    EXPECT_EQ(std::count(tensors.begin(), tensors.begin() + eol, ' '), 5);
+
+    r = Qlv4({"--coordinates", kResult, dir.Path("none.txt"), "--kind", "0", "--home", kFixtures});
+    EXPECT_EQ(r.rc, 1);
+    EXPECT_EQ(r.err, "No data loaded.\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.Path("none.txt")));
+}
+
+TEST(Qlv4Arguments, RefusedCombinations) {
+    TempDir dir;
+    const std::vector<std::vector<std::string>> refused = {
+        {"--coordinates", kResult, dir.Path("a.txt")},                  // no --kind
+        {"--coordinates", kResult, dir.Path("a.txt"), "--kind", "2"},
+        {"--average", kResult, "--ef", "100"},
+        {"--average", kResult, "--sr", "0", "11"},
+        {"--average", kResult, "--theta", "0 90 90 0 0", "0 90 90 0 0"},
+        {"--ef", "3"},
+    };
+    for (const auto& args : refused) {
+        const ProgramRun r = Qlv4(args);
+        EXPECT_NE(r.rc, 0) << args[0] << " " << args.back();
+        EXPECT_FALSE(r.err.empty());
+    }
+    const ProgramRun r = Qlv4({"--average", kResult, "--home", kFixtures, "--sr", "5", "3"});
+    EXPECT_EQ(r.rc, 1);
+    EXPECT_EQ(r.err, "The lower stress-ratio bound 5 is above the upper bound 3.\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.Path("a.txt")));
+    const ProgramRun help = Qlv4({"--help"});
+    EXPECT_EQ(help.rc, 0);
+    EXPECT_NE(help.out.find("--coordinates"), std::string::npos);
+}
+
+// ---- a result written by qlmain ----
+
+// Five faults whose slip directions are the theoretical ones under grid state 1, so
+// that every 3-subset votes for it.
+std::string DataConsistentWith(const Tazpl& s1, const Tazpl& s3, float phi) {
+    const Tmatrix S = ReducedStressTensor(s1, s3, phi);
+    const Tazpl planes[] = {{10, 50}, {80, 70}, {150, 40}, {220, 65}, {300, 55}};
+    std::string out;
+    for (const Tazpl& plane : planes) {
+        FaultDataSet set;
+        set.ReallocateFD(1);
+        set.NF = 1;
+        set.FD[1].fp = plane;
+        set.FD[1].ss = Azpl(0, 0);
+        set.ComputeMisfits(S);
+        Tvector slip = AzplToVector(set.FD[1].tsd);
+        std::string sense = "N";
+        if (slip.z > 0) {  // hanging wall moving up: the striation plunges the other way
+            slip = NegateVector(slip);
+            sense = "R";
+        }
+        const Tazpl d = VectorToAzpl(slip);
+        char line[128];
+        std::snprintf(line, sizeof line, "%.1f %.1f %.4f %.4f %s\n", plane.az, plane.pl,
+                      AngleMod(d.az, 360), d.pl, sense.c_str());
+        out += line;
+    }
+    return out;
+}
+
+TEST(EngineResult, VotesSpreadAndAverageEndToEnd) {
+#ifndef QLMAIN_PATH
+    GTEST_SKIP() << "qlmain with its inversion runs is not part of this build";
+#else
+    TempDir home;
+    home.Write("pref.txt", Lines({"grid.cgp", "30"}));
+    std::string scores;
+    for (int i = 0; i <= 180; ++i) scores += std::to_string(200 - i) + (i % 10 == 9 ? "\r\n" : " ");
+    home.Write("qln_array.txt", scores + "\r\nlinear\r\n");
+    home.Write("grid.cgp", Lines({"3", "30 60 210 30 0.3", "0 0 90 0 0.5", "100 20 280 70 0.8"}));
+    const std::string data = home.Write("faults.fdt", DataConsistentWith(Azpl(30, 60), Azpl(210, 30), 0.3f));
+    const std::string result = home.Path("faults.ql4");
+    const ProgramRun engine = RunProgram(QLMAIN_PATH, {"--data", data, "--result", result, "--class", "1", "-k", "3",
+                                                "--overwrite"}, home.Dir());
+    ASSERT_EQ(engine.rc, 0) << engine.out << engine.err;
+    ASSERT_TRUE(std::filesystem::exists(result)) << engine.out;
+
+    // The model reads the engine's file: 10 subsets of 5 data, all for state 1.
+    ResultModel model;
+    model.HomeDir = home.Dir();
+    FaultDataSet set;
+    const LoadOutcome loaded = model.LoadResultFile(result, set);
+    ASSERT_TRUE(loaded.ok) << loaded.message;
+    EXPECT_EQ(set.NF, 5);
+    EXPECT_EQ(set.DataType, "g");
+    EXPECT_EQ(model.GPFile, "grid.cgp");
+    EXPECT_EQ(model.NG, 3u);
+    EXPECT_EQ(model.NZG, 1u);
+    ASSERT_EQ(model.GridPoints.size(), 3u);
+    EXPECT_EQ(model.GridPoints[2].id, 1);
+    EXPECT_EQ(model.GridPoints[2].nv, 10);
+    EXPECT_EQ(model.GridPoints[0].nv + model.GridPoints[1].nv, 0);
+    model.ComputeVoteSd();
+    EXPECT_NEAR(model.Sd, std::sqrt(200.0 / 9.0), 1e-5);
+    EXPECT_EQ(model.SdStatusText(), "Sd : 4.71");
+
+    const ProgramRun avg = Qlv4({"--average", result, "--home", home.Dir(), "--ef", "0"});
+    EXPECT_EQ(avg.rc, 0) << avg.err;
+    EXPECT_EQ(avg.out, Text({"File Name", "     faults.ql4", "Enhance Factor = 0", "Np = 10", "Average",
+                             "     sigma1 axis =  30.0  /  60.0", "     sigma3 axis =  210.0  /  30.0",
+                             "     Phi         =  0.30", "Spread", "     mean stress difference =  0.000",
+                             "     mean angular stress distance =  0.000"}));
+    const ProgramRun none = Qlv4({"--average", result, "--home", home.Dir()});
+    EXPECT_EQ(none.rc, 1);
+    EXPECT_EQ(none.err, "No data loaded.\n");
+#endif
+}
+
+}  // namespace
+}  // namespace quillon::viewer

@@ -1,0 +1,297 @@
+// The result loader and grid reader: what they read, the rules of the formats, and that
+// a failed load changes nothing.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "temp_dir.h"
+#include "viewer/model/result_model.h"
+
+namespace quillon::viewer {
+namespace {
+
+using testing::Lines;
+using testing::TempDir;
+
+const std::string kGrid = Lines({"4", "123.6 44.5 33.4 45.5 0.45 anything after the fifth number",
+                                 "10 20 30 40 0.5", "0 90 90 0 1.0", "45 45 225 45 0.0"});
+
+// The pieces of a result file; a test changes one and joins them.
+struct ResultText {
+    std::vector<std::string> head = {"      2", "120.0 45.0 200.0 30.0 n", " 10.0 20.0  30.0 40.0  d  "};
+    std::string gridCount = "           4";
+    std::string votedCount = "           2";
+    std::string gridName = "C:\\Quillon\\grids\\g.cgp";
+    std::vector<std::string> votes = {"        3        5", "        2        3"};
+    std::string dataLine = "Data = C:\\data\\example one.fdt";
+    std::vector<std::string> tail = {" k =  3", "Function = linear", "QL main ver. 5.31"};
+
+    std::string Join(const std::string& eol = "\r\n", bool withGridName = true) const {
+        std::string s;
+        for (const auto& l : head) s += l + eol;
+        s += gridCount + eol + votedCount + eol;
+        if (withGridName) s += gridName + eol;
+        for (const auto& l : votes) s += l + eol;
+        s += dataLine + eol;
+        for (const auto& l : tail) s += l + eol;
+        return s;
+    }
+};
+
+class Loader : public ::testing::Test {
+protected:
+    void SetUp() override {
+        home.Write("g.cgp", kGrid);
+        model.HomeDir = home.Dir();
+    }
+    LoadOutcome Load(const std::string& name, const std::string& content) {
+        return model.LoadResultFile(home.Write(name, content), data);
+    }
+    std::vector<int> IdsInOrder() const {
+        std::vector<int> ids;
+        for (const TGridPoint& p : model.GridPoints) ids.push_back(p.id);
+        return ids;
+    }
+    const TGridPoint& Point(int id) const {
+        for (const TGridPoint& p : model.GridPoints)
+            if (p.id == id) return p;
+        throw std::runtime_error("no grid point " + std::to_string(id));
+    }
+
+    TempDir home;
+    ResultModel model;
+    FaultDataSet data;
+};
+
+TEST_F(Loader, ReadsDataGridAndVotes) {
+    const LoadOutcome out = Load("run.ql4", ResultText().Join());
+    ASSERT_TRUE(out.ok) << out.message;
+    EXPECT_TRUE(out.message.empty());
+    EXPECT_EQ(data.NF, 2);
+    ASSERT_EQ(data.FD.size(), 3u);
+    EXPECT_EQ(data.FD[1].fp, Azpl(120, 45));
+    EXPECT_EQ(data.FD[1].ss, Azpl(200, 30));
+    EXPECT_EQ(data.FD[1].sense, "N");
+    EXPECT_EQ(data.FD[2].fp, Azpl(10, 20));
+    EXPECT_EQ(data.FD[2].sense, "D");
+    EXPECT_EQ(data.DataType, "g");
+
+    EXPECT_EQ(model.NG, 4u);
+    EXPECT_EQ(model.NZG, 2u);
+    EXPECT_EQ(model.GPFile, "g.cgp");  // the file name part of a Windows path
+    EXPECT_EQ(model.DataFile, home.Path("run.ql4"));
+    // Ascending votes; equal votes keep grid point order.
+    EXPECT_EQ(IdsInOrder(), (std::vector<int>{1, 4, 2, 3}));
+    EXPECT_EQ(Point(2).nv, 3);
+    EXPECT_EQ(Point(3).nv, 5);
+    EXPECT_EQ(Point(1).nv, 0);
+
+    const TGridPoint& p = Point(1);
+    EXPECT_EQ(p.axis[sgm1], Azpl(124, 44));  // whole degrees, halves to even
+    EXPECT_EQ(p.axis[sgm3], Azpl(33, 46));
+    EXPECT_FLOAT_EQ(p.sr, 0.45f);
+    EXPECT_EQ(p.sri, 4);
+    EXPECT_EQ(Point(3).sri, 10);
+    EXPECT_EQ(Point(2).sri, 5);  // 0.5 * 10 = 5
+    EXPECT_EQ(model.Caption(), " QL Viewer  [ run.ql4 ]");
+    model.CGP_disp = true;
+    EXPECT_EQ(model.Caption(), " QL Viewer  [ run.ql4 ] / [ g.cgp ]");
+}
+
+TEST_F(Loader, WindowsAndLinuxFilesLoadTheSame) {
+    ResultText linux;
+    linux.gridName = "/home/user/grids/g.cgp";
+    ASSERT_TRUE(Load("lf.ql4", linux.Join("\n")).ok);
+    const std::vector<int> lfOrder = IdsInOrder();
+    const FaultDataSet lfData = data;
+    ASSERT_TRUE(Load("crlf.ql4", ResultText().Join("\r\n")).ok);
+    EXPECT_EQ(IdsInOrder(), lfOrder);
+    EXPECT_EQ(data.FD[2].sense, lfData.FD[2].sense);
+    EXPECT_EQ(data.FD[2].ss, lfData.FD[2].ss);
+    EXPECT_EQ(model.GPFile, "g.cgp");
+}
+
+TEST_F(Loader, ExtensionDecidesWhetherTheGridIsNamed) {
+    // .ql5 is read like .ql4.
+    EXPECT_TRUE(Load("run.ql5", ResultText().Join()).ok);
+    // Other extensions (case included) name no grid: cgp31.cgp is used and the grid
+    // name line is taken for the first vote line.
+    home.Write("cgp31.cgp", kGrid);
+    for (const char* name : {"run.ql3", "run.QL4", "run.ql"}) {
+        const LoadOutcome out = Load(name, ResultText().Join());
+        EXPECT_FALSE(out.ok) << name;
+        EXPECT_NE(out.message.find("'C:\\Quillon\\grids\\g.cgp' is not an integer"), std::string::npos)
+            << out.message;
+        EXPECT_NE(out.message.find(home.Path(name) + ", line 6"), std::string::npos) << out.message;
+    }
+    // An older file without the grid name line loads with cgp31.cgp.
+    const LoadOutcome old = Load("old.ql3", ResultText().Join("\r\n", false));
+    ASSERT_TRUE(old.ok) << old.message;
+    EXPECT_EQ(model.GPFile, "cgp31.cgp");
+    EXPECT_EQ(model.NZG, 2u);
+}
+
+TEST_F(Loader, FocalMechanismsAndLargeVoteCounts) {
+    ResultText r;
+    r.dataLine = "Data = /data/quakes.fmd";
+    r.votes = {"        3    70000", "        2   123456789"};
+    ASSERT_TRUE(Load("run.ql4", r.Join()).ok);
+    EXPECT_EQ(data.DataType, "s");
+    EXPECT_EQ(Point(3).nv, 70000);  // no 16-bit wrap
+    EXPECT_EQ(Point(2).nv, 123456789);
+    EXPECT_EQ(IdsInOrder(), (std::vector<int>{1, 4, 3, 2}));
+}
+
+TEST_F(Loader, NoVotesAndNoData) {
+    ResultText r;
+    r.head = {"      0"};
+    r.votedCount = "           0";
+    r.votes = {};
+    ASSERT_TRUE(Load("run.ql4", r.Join()).ok);
+    EXPECT_EQ(data.NF, 0);
+    EXPECT_EQ(model.NZG, 0u);
+    for (const TGridPoint& p : model.GridPoints) EXPECT_EQ(p.nv, 0);
+    model.ComputeVoteSd();
+    EXPECT_EQ(model.Sd, 0.0f);
+    EXPECT_EQ(model.SdStatusText(), "Sd : 0.00");
+}
+
+TEST_F(Loader, VoteSpread) {
+    ASSERT_TRUE(Load("run.ql4", ResultText().Join()).ok);
+    model.ComputeVoteSd();
+    // Votes 0, 3, 5, 0 over 4 points: mean 2, variance 18 / 4.
+    EXPECT_FLOAT_EQ(model.Sd, std::sqrt(4.5f));
+    EXPECT_EQ(model.SdStatusText(), "Sd : 2.12");
+    EXPECT_EQ(model.CountsStatusText(), "2 / 4");
+}
+
+// Every way a load can fail, with its message; a failed load keeps the previous result.
+TEST_F(Loader, FailuresLeaveThePreviousResult) {
+    ASSERT_TRUE(Load("good.ql4", ResultText().Join()).ok);
+    const std::vector<int> order = IdsInOrder();
+    const std::string dataFile = model.DataFile;
+    home.Write("badcount.cgp", Lines({"4 ", "0 90 90 0 0.5"}));
+    home.Write("huge.cgp", Lines({"70000", "0 90 90 0 0.5"}));
+    home.Write("short.cgp", Lines({"3", "0 90 90 0 0.5", "0 90 90 0 0.5"}));
+    home.Write("comma.cgp", Lines({"1", "0,90 90 0 0.5"}));
+
+    struct Case {
+        const char* name;
+        ResultText text;
+        std::string message;  // expected text; a leading '~' means "contains"
+        bool terminate = false;
+    };
+    std::vector<Case> cases;
+    auto add = [&](const char* name, auto change, std::string message, bool terminate = false) {
+        ResultText t;
+        change(t);
+        cases.push_back({name, t, std::move(message), terminate});
+    };
+    const std::string P = home.Dir();
+    add("a.ql4", [](ResultText& t) { t.gridCount = "           4 "; }, P + "a.ql4: Invalid format.");
+    add("b.ql4", [](ResultText& t) { t.votedCount = "two"; }, P + "b.ql4: Invalid format.");
+    add("c.ql4", [](ResultText& t) { t.votedCount = "-1"; }, P + "c.ql4: Invalid format.");
+    add("d.ql4", [](ResultText& t) { t.gridName = "missing.cgp"; }, "CGP File  [missing.cgp]  not found.");
+    add("e.ql4", [](ResultText& t) { t.gridName = "badcount.cgp"; }, "badcount.cgp cannot be loaded", true);
+    add("f.ql4", [](ResultText& t) { t.gridName = "huge.cgp"; },
+        "huge.cgp cannot be loaded: it announces 70000 grid points; a grid holds 0 to 65535.");
+    add("g.ql4", [](ResultText& t) { t.gridName = "short.cgp"; },
+        "~" + P + "short.cgp, line 4: unexpected end of file");
+    add("h.ql4", [](ResultText& t) { t.gridName = "comma.cgp"; }, P + "comma.cgp, line 2: '0,90' is not a number.");
+    add("i.ql4", [](ResultText& t) { t.dataLine = "Data = C:\\data\\EXAMPLE.FDT"; }, "Undefined data type.");
+    add("j.ql4", [](ResultText& t) { t.votes[0] = "        9        5"; },
+        P + "j.ql4, line 7: grid point number 9 is outside 1 to 4 of g.cgp.");
+    add("k.ql4", [](ResultText& t) { t.votes[1] = "        0        5"; },
+        P + "k.ql4, line 8: grid point number 0 is outside 1 to 4 of g.cgp.");
+    add("l.ql4", [](ResultText& t) { t.head[1] = "120.0,45.0 200.0 30.0 n"; },
+        P + "l.ql4, line 2: '120.0,45.0' is not a number.");
+    add("m.ql4", [](ResultText& t) { t.head[0] = "2.5"; }, P + "m.ql4, line 1: '2.5' is not an integer.");
+    add("n.ql4", [](ResultText& t) { t.votes[0] = "        3      5x"; }, P + "n.ql4, line 7: '5x' is not an integer.");
+    add("o.ql4", [](ResultText& t) { t.head[0] = "  40000"; },
+        P + "o.ql4, line 1: the number of data 40000 is outside 0 to 32767.");
+    add("p.ql4", [](ResultText& t) { t.votedCount = "           3"; },
+        P + "p.ql4, line 9: 'Data' is not an integer.");
+
+    for (const Case& c : cases) {
+        const LoadOutcome out = Load(c.name, c.text.Join());
+        EXPECT_FALSE(out.ok) << c.name;
+        if (c.message[0] == '~')
+            EXPECT_NE(out.message.find(c.message.substr(1)), std::string::npos) << c.name << ": " << out.message;
+        else
+            EXPECT_EQ(out.message, c.message) << c.name;
+        EXPECT_EQ(out.terminate, c.terminate) << c.name;
+        EXPECT_EQ(IdsInOrder(), order) << c.name;
+        EXPECT_EQ(model.DataFile, dataFile) << c.name;
+        EXPECT_EQ(model.GPFile, "g.cgp") << c.name;
+        EXPECT_EQ(model.NZG, 2u) << c.name;
+        EXPECT_EQ(data.NF, 2) << c.name;
+        EXPECT_EQ(data.FD[1].sense, "N") << c.name;
+        EXPECT_EQ(data.DataType, "g") << c.name;
+    }
+
+    // Missing and truncated files.
+    LoadOutcome missing = model.LoadResultFile(home.Path("nothere.ql4"), data);
+    EXPECT_EQ(missing.message, "File nothere.ql4 not found.");
+    LoadOutcome dir = model.LoadResultFile(home.Dir(), data);
+    EXPECT_FALSE(dir.ok);
+    const std::string full = ResultText().Join();
+    for (std::size_t cut : {std::size_t{0}, std::size_t{10}, full.find("Data =")}) {
+        const LoadOutcome out = Load("cut.ql4", full.substr(0, cut));
+        EXPECT_FALSE(out.ok) << cut;
+        EXPECT_FALSE(out.message.empty()) << cut;
+    }
+    EXPECT_EQ(IdsInOrder(), order);
+}
+
+TEST(GridFile, ReadsTheProgramDirectoryGrid) {
+    TempDir home;
+    ResultModel model;
+    model.HomeDir = home.Dir();
+    // Start-up: the default grid is missing.
+    LoadOutcome out = model.LoadGridFile();
+    EXPECT_FALSE(out.ok);
+    EXPECT_EQ(out.message, "CGP File  [Unif60000.cgp]  not found.");
+    EXPECT_TRUE(model.GridPoints.empty());
+
+    home.Write("Unif60000.cgp", Lines({"  3", "1 2 3 4 0.1", "5 6 7", "8 0.25 x y z", "9 10 11 12 0.35"}, "\n"));
+    out = model.LoadGridFile();
+    ASSERT_TRUE(out.ok) << out.message;
+    ASSERT_EQ(model.NG, 3u);
+    // A line with fewer than five numbers continues on the next line.
+    EXPECT_EQ(model.GridPoints[1].axis[sgm3], Azpl(7, 8));
+    EXPECT_FLOAT_EQ(model.GridPoints[1].sr, 0.25f);
+    EXPECT_EQ(model.GridPoints[1].sri, 2);  // 2.5 halves to even
+    EXPECT_EQ(model.GridPoints[2].id, 3);
+    EXPECT_EQ(model.GridPoints[2].sri, 3);  // 0.35f is just below 0.35
+
+    // A ratio outside [0, 1] still gets a class within the colour table.
+    home.Write("Unif60000.cgp", Lines({"2", "1 2 3 4 1.3", "1 2 3 4 -0.2"}));
+    ASSERT_TRUE(model.LoadGridFile().ok);
+    EXPECT_EQ(model.GridPoints[0].sri, 10);
+    EXPECT_EQ(model.GridPoints[1].sri, 0);
+
+    // An empty grid is valid.
+    home.Write("Unif60000.cgp", "0\r\n");
+    ASSERT_TRUE(model.LoadGridFile().ok);
+    EXPECT_EQ(model.NG, 0u);
+    model.ComputeVoteSd();
+    EXPECT_EQ(model.Sd, 0.0f);
+}
+
+TEST(ResultModelState, StartState) {
+    ResultModel model;
+    EXPECT_EQ(model.GPFile, "Unif60000.cgp");
+    EXPECT_EQ(model.Caption(), " QL Viewer");
+    EXPECT_TRUE(IsUndefinedDirection(model.DesignatedStress.axis[sgm1]));
+    EXPECT_TRUE(IsUndefinedDirection(model.DesignatedStress.axis[sgm3]));
+    EXPECT_TRUE(std::isnan(model.DesignatedStress.sr));
+    EXPECT_EQ(FileNamePart("C:\\a\\b.ql4"), "b.ql4");
+    EXPECT_EQ(FileNamePart("/a/b/c.ql4"), "c.ql4");
+    EXPECT_EQ(FileNamePart("/a\\mixed/d.ql4"), "d.ql4");
+    EXPECT_EQ(FileNamePart("plain"), "plain");
+}
+
+}  // namespace
+}  // namespace quillon::viewer
