@@ -1,0 +1,376 @@
+// The fast main loop. It walks the same tree of subsets as the reference loop
+// (lexicographic order, partial sums T_j, partial compatibility F_j, pruning of
+// prefixes from the third datum on) and differs only in how a node's work is
+// done and shared:
+//
+// - every pass over the grid is a vector kernel (main_loop_fast_kernels.h);
+// - F_2 is kept as well, so that F_j costs one pass at every level; a level is
+//   pruned before its partial sum is formed;
+// - a leaf whose prefix leaves no grid state compatible with all its data (for
+//   k = 3: no state compatible with the first two) is counted and not scanned:
+//   it cannot vote;
+// - when few grid states are compatible with the first k - 1 data, a leaf first
+//   finds the best of the states compatible with all k data (lowest number on
+//   ties). That state receives the vote exactly when no grid state beats it: a
+//   larger total anywhere, or an equal total at a lower number. The scan for
+//   such a state stops at the first block that holds one;
+// - the subtrees below each pair (i_1, i_2) are shared dynamically among the
+//   threads; each thread counts its votes in its own array and the arrays are
+//   added at the end.
+#include "engine/core/main_loop_fast.h"
+
+#include <omp.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <exception>
+#include <memory>
+#include <stdexcept>
+#include <utility>
+#include <vector>
+
+#include "hwy/aligned_allocator.h"
+
+#include "engine/core/kernels.h"
+#include "engine/core/main_loop_fast_kernels.h"
+
+namespace quillon::engine {
+
+namespace {
+
+namespace fk = fast_kernels;
+
+// A leaf uses the list of states compatible with its first k - 1 data when
+// that list holds at most n_grid / kListDivisor states; above that, a direct
+// scan for the best state is cheaper.
+constexpr std::size_t kListDivisor = 16;
+
+// The largest subset size; working arrays are indexed by level 1 ... kMaxK.
+constexpr int kMaxK = 8;
+
+// Several threads: how many leaves a thread counts before it adds them to the
+// shared counter, and how often the calling thread may show that counter.
+constexpr std::int64_t kFlushLeaves = 64;
+constexpr auto kProgressInterval = std::chrono::milliseconds(100);
+
+// The read-only description of the enumeration, shared by all threads.
+struct Tree {
+    const MainLoopInput& in;
+    std::int32_t n;
+    int k;
+    std::size_t n_grid;
+    std::int32_t total;
+
+    const std::int8_t* score(std::int32_t d) const { return in.fitness + column(d); }
+    const std::uint8_t* compat(std::int32_t d) const { return in.compatibility + column(d); }
+    std::size_t column(std::int32_t d) const { return static_cast<std::size_t>(d - 1) * n_grid; }
+
+    // First and last data number at level j after i_(j-1) = prev (prev = 0 at level 1).
+    std::int32_t first(std::int32_t prev) const {
+        if (in.enumeration == Enumeration::FocalPairs && prev % 2 == 1) return prev + 2;
+        return prev + 1;
+    }
+    std::int32_t last(int j) const {
+        const std::int32_t deeper = k - j;
+        return in.enumeration == Enumeration::FocalPairs ? n - 2 * deeper : n - deeper;
+    }
+};
+
+// The subset counter and the progress lines of one thread running alone: the
+// line is due at every leaf whose counter is an exact multiple of 1000.
+class ExactProgress {
+public:
+    ExactProgress(const ProgressFn& progress, std::int32_t total) : progress_(progress), total_(total) {}
+    void leaf() {
+        ++counter_;
+        if (counter_ % 1000 == 0 && progress_) progress_(counter_, total_);
+    }
+    void skip(std::int32_t subsets) { counter_ += subsets; }
+    void unit_done() {}
+    std::int32_t counter() const { return counter_; }
+
+private:
+    const ProgressFn& progress_;
+    std::int32_t total_;
+    std::int32_t counter_ = 0;
+};
+
+// The subset counter shared by several threads. Each thread adds its leaves
+// in batches; only the calling thread (number 0 of the team) writes progress,
+// with the shared counter rounded down to a multiple of 1000, when that has
+// grown since the last line and at least kProgressInterval has passed.
+class SharedCounter {
+public:
+    SharedCounter(const ProgressFn& progress, std::int32_t total)
+        : progress_(progress), total_(total), last_time_(std::chrono::steady_clock::now()) {}
+
+    void add(std::int64_t subsets) { counter_.fetch_add(subsets, std::memory_order_relaxed); }
+    std::int64_t value() const { return counter_.load(std::memory_order_relaxed); }
+
+    // Called by thread 0 only.
+    void maybe_show() {
+        if (!progress_ || failure_) return;
+        const auto now = std::chrono::steady_clock::now();
+        if (now - last_time_ < kProgressInterval) return;
+        const std::int64_t shown = value() / 1000 * 1000;
+        if (shown <= last_shown_) return;
+        show(shown);
+        last_time_ = now;
+    }
+
+    // After the threads have joined: the line with the counter reached.
+    void finish() {
+        if (!progress_ || failure_) return;
+        const std::int64_t reached = value();
+        if (reached >= 1000 && reached != last_shown_) show(reached);
+    }
+
+    // A progress callback that threw inside the threads is rethrown here.
+    void rethrow() const {
+        if (failure_) std::rethrow_exception(failure_);
+    }
+
+private:
+    void show(std::int64_t counter) {
+        try {
+            progress_(static_cast<std::int32_t>(counter), total_);
+        } catch (...) {
+            failure_ = std::current_exception();
+        }
+        last_shown_ = counter;
+    }
+
+    const ProgressFn& progress_;
+    std::int32_t total_;
+    std::atomic<std::int64_t> counter_{0};
+    std::int64_t last_shown_ = 0;
+    std::chrono::steady_clock::time_point last_time_;
+    std::exception_ptr failure_;
+};
+
+// One thread's share of a shared counter.
+class ThreadProgress {
+public:
+    ThreadProgress(SharedCounter& shared, bool shows) : shared_(shared), shows_(shows) {}
+    void leaf() {
+        if (++pending_ >= kFlushLeaves) flush();
+    }
+    void skip(std::int32_t subsets) {
+        pending_ += subsets;
+        flush();
+    }
+    void unit_done() { flush(); }
+
+private:
+    void flush() {
+        shared_.add(pending_);
+        pending_ = 0;
+        if (shows_) shared_.maybe_show();
+    }
+    SharedCounter& shared_;
+    bool shows_;
+    std::int64_t pending_ = 0;
+};
+
+// One thread's working set: T_j and F_j for j = 2 ... k - 1 (the leaf's T_k
+// is never stored), the list of states compatible with the first k - 1 data,
+// the votes it has cast and the subset being built.
+template <class Progress>
+class Walker {
+public:
+    Walker(const Tree& tree, std::int32_t* votes, Progress& progress)
+        : tree_(tree), votes_(votes), progress_(progress), n_grid_(tree.n_grid) {
+        const std::size_t size = std::max<std::size_t>(n_grid_, 1);
+        for (int j = 2; j < tree.k; ++j) {
+            sums_[j] = hwy::AllocateAligned<std::int16_t>(size);
+            flags_[j] = hwy::AllocateAligned<std::uint8_t>(size);
+            if (!sums_[j] || !flags_[j]) throw std::bad_alloc();
+        }
+        list_.reserve(n_grid_ / kListDivisor + 1);
+    }
+
+    // The whole subtree below the pair (i_1, i_2).
+    void unit(std::int32_t i1, std::int32_t i2) {
+        subset_[1] = i1;
+        subset_[2] = i2;
+        fk::sum_pair(sums_[2].get(), tree_.score(i1), tree_.score(i2), n_grid_);
+        const std::size_t compatible = fk::compat_and(flags_[2].get(), tree_.compat(i1), tree_.compat(i2), n_grid_);
+        if (tree_.k == 3) {
+            leaves(compatible);
+        } else {
+            level(3, compatible);
+        }
+        progress_.unit_done();
+    }
+
+    std::int64_t leaves() const { return leaves_; }
+
+private:
+    // Levels 3 ... k - 1; compatible_before counts the true entries of F_(j-1).
+    void level(int j, std::size_t compatible_before) {
+        if (j >= kMaxK) return;  // never: the inner levels end at k - 1 <= 7
+        for (std::int32_t i = tree_.first(subset_[j - 1]); i <= tree_.last(j); ++i) {
+            subset_[j] = i;
+            // F_j has no true entry when F_(j-1) has none.
+            const std::size_t compatible =
+                compatible_before == 0
+                    ? 0
+                    : fk::compat_and(flags_[j].get(), flags_[j - 1].get(), tree_.compat(i), n_grid_);
+            if (compatible == 0) {
+                // No subset beginning with this prefix can vote: count them as done.
+                progress_.skip(count_subsets(tree_.n - i, tree_.k - j));
+                continue;
+            }
+            fk::sum_next(sums_[j].get(), sums_[j - 1].get(), tree_.score(i), n_grid_);
+            if (j + 1 == tree_.k) {
+                leaves(compatible);
+            } else {
+                level(j + 1, compatible);
+            }
+        }
+    }
+
+    // Level k: every subset that completes the current prefix of k - 1 data.
+    void leaves(std::size_t compatible) {
+        const int k = tree_.k;
+        const std::int16_t* t = sums_[k - 1].get();
+        const std::uint8_t* f = flags_[k - 1].get();
+        const bool use_list = compatible > 0 && compatible <= n_grid_ / kListDivisor;
+        if (use_list) {
+            list_.clear();
+            for (std::size_t g = 0; g < n_grid_; ++g) {
+                if (f[g] != 0) list_.push_back(static_cast<std::int32_t>(g));
+            }
+        }
+        for (std::int32_t i = tree_.first(subset_[k - 1]); i <= tree_.last(k); ++i) {
+            subset_[k] = i;
+            ++leaves_;
+            if (compatible > 0) {
+                if (use_list) {
+                    vote_from_list(t, i);
+                } else {
+                    vote_by_scan(t, f, i);
+                }
+            }
+            progress_.leaf();
+        }
+    }
+
+    // The best state of the leaf by one scan; it votes when it is compatible.
+    void vote_by_scan(const std::int16_t* t, const std::uint8_t* f, std::int32_t i) {
+        const std::int64_t best = fk::best_state(t, tree_.score(i), n_grid_);
+        if (best >= 0 && f[best] != 0 && tree_.compat(i)[best] != 0) ++votes_[best];
+    }
+
+    // The best of the states compatible with all k data (list_ holds those
+    // compatible with the first k - 1, in increasing order) votes when no
+    // state of the grid beats it.
+    void vote_from_list(const std::int16_t* t, std::int32_t i) {
+        const std::int8_t* s = tree_.score(i);
+        const std::uint8_t* c = tree_.compat(i);
+        std::int32_t candidate = -1;
+        int best = 0;
+        for (const std::int32_t g : list_) {
+            if (c[g] == 0) continue;
+            const int total = t[g] + s[g];
+            if (candidate < 0 || total > best) {
+                candidate = g;
+                best = total;
+            }
+        }
+        if (candidate < 0) return;
+        const auto at = static_cast<std::size_t>(candidate);
+        // Beaten by a larger total after the candidate, or a total at least as
+        // large before it.
+        if (fk::any_above(t, s, at + 1, n_grid_, best)) return;
+        if (fk::any_above(t, s, 0, at, best - 1)) return;
+        ++votes_[at];
+    }
+
+    const Tree& tree_;
+    std::int32_t* votes_;
+    Progress& progress_;
+    const std::size_t n_grid_;
+    hwy::AlignedFreeUniquePtr<std::int16_t[]> sums_[kMaxK + 1];
+    hwy::AlignedFreeUniquePtr<std::uint8_t[]> flags_[kMaxK + 1];
+    std::vector<std::int32_t> list_;
+    std::int32_t subset_[kMaxK + 1] = {};
+    std::int64_t leaves_ = 0;
+};
+
+// The pairs (i_1, i_2) in lexicographic order: the units of work.
+std::vector<std::pair<std::int32_t, std::int32_t>> first_pairs(const Tree& tree) {
+    std::vector<std::pair<std::int32_t, std::int32_t>> pairs;
+    for (std::int32_t i1 = tree.first(0); i1 <= tree.last(1); ++i1) {
+        for (std::int32_t i2 = tree.first(i1); i2 <= tree.last(2); ++i2) pairs.emplace_back(i1, i2);
+    }
+    return pairs;
+}
+
+}  // namespace
+
+int main_loop_fast_default_threads() { return std::max(1, omp_get_max_threads()); }
+
+const char* main_loop_fast_target() { return fk::target_name(); }
+
+FastLoopStats main_loop_fast(const MainLoopInput& in, std::span<std::int32_t> votes,
+                             const ProgressFn& progress, int threads) {
+    if (in.k < 3 || in.k > 8) throw std::invalid_argument("main loop: k must be 3 to 8");
+    const std::size_t n_grid = static_cast<std::size_t>(std::max(in.n_grid, 0));
+    if (votes.size() != n_grid) throw std::invalid_argument("main loop: votes must hold n_grid counts");
+    const std::size_t entries = n_grid * static_cast<std::size_t>(std::max(in.n_data, 0));
+    if (entries > 0 && (in.fitness == nullptr || in.compatibility == nullptr)) {
+        throw std::invalid_argument("main loop: missing tables");
+    }
+
+    std::fill(votes.begin(), votes.end(), 0);
+    const Tree tree{in, in.n_data, in.k, n_grid, count_subsets(in.n_data, in.k)};
+    const auto pairs = first_pairs(tree);
+    const auto units = static_cast<std::int64_t>(pairs.size());
+
+    FastLoopStats stats;
+    if (threads <= 0) threads = main_loop_fast_default_threads();
+    threads = static_cast<int>(std::clamp<std::int64_t>(units, 1, threads));
+    stats.threads = threads;
+
+    if (threads == 1) {
+        ExactProgress counter(progress, tree.total);
+        Walker<ExactProgress> walker(tree, votes.data(), counter);
+        for (const auto& [i1, i2] : pairs) walker.unit(i1, i2);
+        stats.counter = counter.counter();
+        stats.leaves = walker.leaves();
+    } else {
+        SharedCounter counter(progress, tree.total);
+        // Every working set exists before the threads start, so that a failed
+        // allocation is reported here and not inside the parallel region.
+        std::vector<std::vector<std::int32_t>> thread_votes(static_cast<std::size_t>(threads),
+                                                            std::vector<std::int32_t>(n_grid, 0));
+        std::vector<std::unique_ptr<ThreadProgress>> shares;
+        std::vector<std::unique_ptr<Walker<ThreadProgress>>> walkers;
+        for (int t = 0; t < threads; ++t) {
+            shares.push_back(std::make_unique<ThreadProgress>(counter, t == 0));
+            walkers.push_back(std::make_unique<Walker<ThreadProgress>>(
+                tree, thread_votes[static_cast<std::size_t>(t)].data(), *shares.back()));
+        }
+#pragma omp parallel num_threads(threads)
+        {
+            Walker<ThreadProgress>& walker = *walkers[static_cast<std::size_t>(omp_get_thread_num())];
+#pragma omp for schedule(dynamic, 1)
+            for (std::int64_t u = 0; u < units; ++u) {
+                walker.unit(pairs[static_cast<std::size_t>(u)].first, pairs[static_cast<std::size_t>(u)].second);
+            }
+        }
+        counter.rethrow();
+        counter.finish();
+        counter.rethrow();
+        for (const auto& tv : thread_votes) {
+            for (std::size_t g = 0; g < n_grid; ++g) votes[g] += tv[g];
+        }
+        stats.counter = static_cast<std::int32_t>(counter.value());
+        for (const auto& walker : walkers) stats.leaves += walker->leaves();
+    }
+    return stats;
+}
+
+}  // namespace quillon::engine
