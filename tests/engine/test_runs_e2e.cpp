@@ -88,7 +88,9 @@ std::vector<std::string> without_time_lines(std::vector<std::string> lines) {
     const std::string& end_line = lines[lines.size() - 1];
     EXPECT_TRUE(std::regex_match(start_line, s, start)) << start_line;
     EXPECT_TRUE(std::regex_match(end_line, e, end)) << end_line;
-    if (s.size() == 2 && e.size() == 2) EXPECT_LE(s[1].str(), e[1].str()) << "the run ended before it started";
+    if (s.size() == 2 && e.size() == 2) {
+        EXPECT_LE(s[1].str(), e[1].str()) << "the run ended before it started";
+    }
     lines.resize(lines.size() - 2);
     return lines;
 }
