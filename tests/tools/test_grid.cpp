@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "engine_bridge.h"
+#include "temp_path.h"
 #include "tools/grid.h"
 
 namespace qt = quillon::tools;
@@ -17,7 +18,7 @@ namespace {
 double scale_from_60000(std::int32_t n) { return std::pow(60000.0 / n, 0.25); }
 
 std::filesystem::path temp_file(const std::string& name, const std::string& text) {
-    const auto path = std::filesystem::temp_directory_path() / ("quillon-tools-" + name);
+    const auto path = quillon::test::private_temp_path(name);
     std::ofstream(path, std::ios::binary) << text;
     return path;
 }
@@ -120,5 +121,5 @@ TEST(Grid, ReaderTakesBackWhatWasWrittenAndNamesTheLineOfABadItem) {
         EXPECT_EQ(error, bad.string() + c.message);
     }
     std::filesystem::remove(good);
-    std::filesystem::remove(temp_file("bad.cgp", ""));
+    std::filesystem::remove(quillon::test::private_temp_path("bad.cgp"));
 }

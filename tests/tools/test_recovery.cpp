@@ -10,8 +10,7 @@
 #include <fstream>
 #include <sstream>
 
-#include <unistd.h>
-
+#include "temp_path.h"
 #include "tools/grid.h"
 #include "tools/recovery.h"
 #include "tools/synth.h"
@@ -34,7 +33,7 @@ std::string read_all(const fs::path& p) {
 class Home {
 public:
     Home() {
-        root_ = fs::temp_directory_path() / ("quillon-recovery-" + std::to_string(::getpid()));
+        root_ = quillon::test::private_temp_path("recovery");
         fs::remove_all(root_);
         fs::create_directories(root_);
         fs::copy_file(fs::path(QUILLON_SOURCE_DIR) / "data" / "cgp31.cgp", root_ / "cgp31.cgp");

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "engine_bridge.h"
+#include "temp_path.h"
 #include "tools/grid.h"
 #include "tools/score_table.h"
 #include "tools/synth.h"
@@ -127,7 +128,7 @@ TEST(SuppliedData, PreferencesNameTheUniformGridAndThreshold) {
 }
 
 TEST(SuppliedData, ExamplesAreWhatTheCommandsInTheirNotesWrite) {
-    const fs::path work = fs::temp_directory_path() / "quillon-tools-examples";
+    const fs::path work = quillon::test::private_temp_path("examples");
     fs::remove_all(work);
     fs::create_directories(work);
     int checked = 0;

@@ -11,6 +11,7 @@
 #include "engine/core/kernels.h"
 #include "engine/io/data_file.h"
 #include "engine_bridge.h"
+#include "temp_path.h"
 #include "tools/random.h"
 #include "tools/synth.h"
 
@@ -21,7 +22,7 @@ namespace {
 
 // The data as the engine holds them after read_data_file and prepare_fault_data.
 std::vector<qe::FaultDatum> engine_data(const std::string& text) {
-    const auto path = std::filesystem::temp_directory_path() / "quillon-tools-synth.fdt";
+    const auto path = quillon::test::private_temp_path("synth.fdt");
     std::ofstream(path, std::ios::binary) << text;
     qe::EngineTables tables;
     tables.data_path = path.string();
