@@ -1,7 +1,5 @@
 #include "viewer/platform/clipboard.h"
 
-#include "viewer/platform/emf_writer.h"
-
 #include <QBuffer>
 #include <QClipboard>
 #include <QGuiApplication>
@@ -12,7 +10,15 @@
 
 namespace quillon::platform {
 
-QByteArray pictureToSvg(const QPicture& picture, QSize size) {
+namespace {
+
+PaintFn Replay(const QPicture& picture) {
+    return [&picture](QPainter& p) { p.drawPicture(0, 0, picture); };
+}
+
+}  // namespace
+
+QByteArray paintToSvg(const PaintFn& paint, QSize size) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     QSvgGenerator gen;
@@ -21,21 +27,21 @@ QByteArray pictureToSvg(const QPicture& picture, QSize size) {
     gen.setViewBox(QRect(QPoint(0, 0), size));
     gen.setResolution(96);
     QPainter p(&gen);
-    p.drawPicture(0, 0, picture);
+    paint(p);
     p.end();
     return buffer.data();
 }
 
-QImage pictureToImage(const QPicture& picture, QSize size) {
+QImage paintToImage(const PaintFn& paint, QSize size) {
     QImage img(size, QImage::Format_RGB32);
     img.fill(Qt::white);
     QPainter p(&img);
-    p.drawPicture(0, 0, picture);
+    paint(p);
     p.end();
     return img;
 }
 
-QByteArray pictureToPdf(const QPicture& picture, QSize size) {
+QByteArray paintToPdf(const PaintFn& paint, QSize size) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     {
@@ -46,22 +52,30 @@ QByteArray pictureToPdf(const QPicture& picture, QSize size) {
         pdf.setPageSize(QPageSize(QSizeF(size), QPageSize::Point));
         pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
         QPainter p(&pdf);
-        p.drawPicture(0, 0, picture);
+        paint(p);
         p.end();
     }
     return buffer.data();
 }
 
-std::unique_ptr<QMimeData> pictureMimeData(const QPicture& picture, QSize size) {
+std::unique_ptr<QMimeData> paintMimeData(const PaintFn& paint, QSize size) {
     auto mime = std::make_unique<QMimeData>();
-    mime->setData(QString::fromLatin1(kEmfMimeType), pictureToEmf(picture, size));
-    mime->setData(QStringLiteral("image/svg+xml"), pictureToSvg(picture, size));
-    mime->setImageData(pictureToImage(picture, size));
+    mime->setData(QString::fromLatin1(kEmfMimeType), paintToEmf(paint, size));
+    mime->setData(QStringLiteral("image/svg+xml"), paintToSvg(paint, size));
+    mime->setImageData(paintToImage(paint, size));
     return mime;
 }
 
-void copyPictureToClipboard(const QPicture& picture, QSize size) {
-    QGuiApplication::clipboard()->setMimeData(pictureMimeData(picture, size).release());
+void copyToClipboard(const PaintFn& paint, QSize size) {
+    QGuiApplication::clipboard()->setMimeData(paintMimeData(paint, size).release());
 }
+
+QByteArray pictureToSvg(const QPicture& picture, QSize size) { return paintToSvg(Replay(picture), size); }
+QImage pictureToImage(const QPicture& picture, QSize size) { return paintToImage(Replay(picture), size); }
+QByteArray pictureToPdf(const QPicture& picture, QSize size) { return paintToPdf(Replay(picture), size); }
+std::unique_ptr<QMimeData> pictureMimeData(const QPicture& picture, QSize size) {
+    return paintMimeData(Replay(picture), size);
+}
+void copyPictureToClipboard(const QPicture& picture, QSize size) { copyToClipboard(Replay(picture), size); }
 
 }  // namespace quillon::platform

@@ -1,6 +1,7 @@
 #include "viewer/platform/emf_writer.h"
 
 #include <QFontMetricsF>
+#include <QHash>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
@@ -50,9 +51,11 @@ constexpr quint32 kPsGeometric = 0x00010000;
 constexpr quint32 kPsEndcapRound = 0x0000, kPsEndcapSquare = 0x0100, kPsEndcapFlat = 0x0200;
 constexpr quint32 kPsJoinRound = 0x0000, kPsJoinBevel = 0x1000, kPsJoinMiter = 0x2000;
 constexpr quint32 kPsSolid = 0, kPsDash = 1, kPsDot = 2, kPsDashDot = 3, kPsDashDotDot = 4;
-// Handle slots: two alternating slots each for pen, brush and font, so that
-// a new object is created and selected before the previous one is deleted.
-constexpr quint32 kPenSlot = 1, kBrushSlot = 3, kFontSlot = 5, kHandleCount = 7;
+constexpr quint32 kSystemFont = 0x8000000D;
+// Every distinct pen, brush and font is created once and selected again by
+// its handle; a picture with more distinct objects than this starts a new
+// object table.
+constexpr int kMaxObjects = 256;
 
 quint32 colorRef(const QColor& c) {
     const QRgb rgb = c.rgb();
@@ -100,7 +103,9 @@ public:
         body_.bytes().clear();
         records_ = 0;
         result_.clear();
-        penSlotUsed_ = brushSlotUsed_ = fontSlotUsed_ = 0;
+        objects_.clear();
+        nextHandle_ = 1;
+        maxHandle_ = 0;
         penKey_.clear();
         brushKey_.clear();
         fontKey_.clear();
@@ -139,7 +144,7 @@ public:
         h.u32(0x00010000);                // version
         h.u32(quint32(headerSize + body_.bytes().size()));
         h.u32(quint32(records_ + 1));
-        h.u16(quint16(kHandleCount));
+        h.u16(quint16(maxHandle_ + 1));
         h.u16(0);
         h.u32(0); h.u32(0);               // no description
         h.u32(0);                         // no palette
@@ -318,40 +323,43 @@ private:
     }
 
     void selectPen(const QPen& pen) {
-        QByteArray key;
-        RecordBuffer r;
         if (pen.style() == Qt::NoPen) {
-            key = "null";
-        } else {
-            const double scale = std::sqrt(std::abs(transform_.determinant()));
-            const qint32 width = pen.isCosmetic() ? std::max(1, toLogical(pen.widthF()))
-                                                  : std::max(1, toLogical(pen.widthF() * scale));
-            quint32 style = kPsGeometric;
-            switch (pen.capStyle()) {
-                case Qt::FlatCap: style |= kPsEndcapFlat; break;
-                case Qt::SquareCap: style |= kPsEndcapSquare; break;
-                default: style |= kPsEndcapRound; break;
-            }
-            switch (pen.joinStyle()) {
-                case Qt::BevelJoin: style |= kPsJoinBevel; break;
-                case Qt::RoundJoin: style |= kPsJoinRound; break;
-                default: style |= kPsJoinMiter; break;
-            }
-            switch (pen.style()) {
-                case Qt::DashLine: style |= kPsDash; break;
-                case Qt::DotLine: style |= kPsDot; break;
-                case Qt::DashDotLine: style |= kPsDashDot; break;
-                case Qt::DashDotDotLine: style |= kPsDashDotDot; break;
-                default: style |= kPsSolid; break;
-            }
-            const quint32 color = colorRef(pen.color());
-            key = QByteArray::number(style) + ',' + QByteArray::number(width) + ',' +
-                  QByteArray::number(color);
-            if (key == penKey_) return;
-            const quint32 slot = kPenSlot + penSlotUsed_;
+            if (penKey_ == "null") return;
+            selectObject(kNullPen);
+            penKey_ = "null";
+            return;
+        }
+        const double scale = std::sqrt(std::abs(transform_.determinant()));
+        const qint32 width = pen.isCosmetic() ? std::max(1, toLogical(pen.widthF()))
+                                              : std::max(1, toLogical(pen.widthF() * scale));
+        quint32 style = kPsGeometric;
+        switch (pen.capStyle()) {
+            case Qt::FlatCap: style |= kPsEndcapFlat; break;
+            case Qt::SquareCap: style |= kPsEndcapSquare; break;
+            default: style |= kPsEndcapRound; break;
+        }
+        switch (pen.joinStyle()) {
+            case Qt::BevelJoin: style |= kPsJoinBevel; break;
+            case Qt::RoundJoin: style |= kPsJoinRound; break;
+            default: style |= kPsJoinMiter; break;
+        }
+        switch (pen.style()) {
+            case Qt::DashLine: style |= kPsDash; break;
+            case Qt::DotLine: style |= kPsDot; break;
+            case Qt::DashDotLine: style |= kPsDashDot; break;
+            case Qt::DashDotDotLine: style |= kPsDashDotDot; break;
+            default: style |= kPsSolid; break;
+        }
+        const quint32 color = colorRef(pen.color());
+        const QByteArray key = "pen," + QByteArray::number(style) + ',' + QByteArray::number(width) + ',' +
+                               QByteArray::number(color);
+        if (key == penKey_) return;
+        if (!selectCached(key)) {
+            const quint32 handle = newHandle();
+            RecordBuffer r;
             r.u32(EMR_EXTCREATEPEN);
             r.u32(52);
-            r.u32(slot);
+            r.u32(handle);
             r.u32(52); r.u32(0); r.u32(52); r.u32(0);   // no brush bitmap
             r.u32(style);
             r.u32(quint32(width));
@@ -360,37 +368,33 @@ private:
             r.u32(0);                                     // no hatch
             r.u32(0);                                     // no style entries
             append(r);
-            selectAndRelease(slot, kPenSlot, penSlotUsed_, penLive_);
-            penKey_ = key;
-            return;
+            remember(key, handle);
         }
-        if (key == penKey_) return;
-        selectStock(kNullPen);
-        releaseSlot(kPenSlot, penSlotUsed_, penLive_);
         penKey_ = key;
     }
 
     void selectBrush(const QBrush& brush) {
         if (brush.style() == Qt::NoBrush) {
             if (brushKey_ == "null") return;
-            selectStock(kNullBrush);
-            releaseSlot(kBrushSlot, brushSlotUsed_, brushLive_);
+            selectObject(kNullBrush);
             brushKey_ = "null";
             return;
         }
         const quint32 color = colorRef(brush.color());
-        const QByteArray key = "solid," + QByteArray::number(color);
+        const QByteArray key = "brush," + QByteArray::number(color);
         if (key == brushKey_) return;
-        const quint32 slot = kBrushSlot + brushSlotUsed_;
-        RecordBuffer r;
-        r.u32(EMR_CREATEBRUSHINDIRECT);
-        r.u32(24);
-        r.u32(slot);
-        r.u32(0);                                         // BS_SOLID
-        r.u32(color);
-        r.u32(0);
-        append(r);
-        selectAndRelease(slot, kBrushSlot, brushSlotUsed_, brushLive_);
+        if (!selectCached(key)) {
+            const quint32 handle = newHandle();
+            RecordBuffer r;
+            r.u32(EMR_CREATEBRUSHINDIRECT);
+            r.u32(24);
+            r.u32(handle);
+            r.u32(0);                                     // BS_SOLID
+            r.u32(color);
+            r.u32(0);
+            append(r);
+            remember(key, handle);
+        }
         brushKey_ = key;
     }
 
@@ -400,62 +404,75 @@ private:
         const qint32 height = -std::max(1, toLogical(px * scale));
         const qint32 escapement = toLogical(-angle * 10.0);
         const QString family = font.family().left(31);
-        const QByteArray key = family.toUtf8() + ',' + QByteArray::number(height) + ',' +
+        const QByteArray key = "font," + family.toUtf8() + ',' + QByteArray::number(height) + ',' +
                                QByteArray::number(escapement) + ',' +
                                QByteArray::number(font.weight()) + ',' +
                                QByteArray::number(font.italic());
         if (key == fontKey_) return;
-        const quint32 slot = kFontSlot + fontSlotUsed_;
-        RecordBuffer r;
-        r.u32(EMR_EXTCREATEFONTINDIRECTW);
-        r.u32(104);
-        r.u32(slot);
-        r.i32(height);
-        r.i32(0);
-        r.i32(escapement);
-        r.i32(escapement);
-        // QFont weights are 100..900 like the EMF ones.
-        r.i32(font.weight());
-        r.u8(font.italic() ? 1 : 0);
-        r.u8(font.underline() ? 1 : 0);
-        r.u8(font.strikeOut() ? 1 : 0);
-        r.u8(1);                                          // DEFAULT_CHARSET
-        r.u8(0); r.u8(0); r.u8(0); r.u8(0);
-        for (int i = 0; i < 32; ++i) r.u16(i < family.size() ? family.at(i).unicode() : 0);
-        append(r);
-        selectAndRelease(slot, kFontSlot, fontSlotUsed_, fontLive_);
+        if (!selectCached(key)) {
+            const quint32 handle = newHandle();
+            RecordBuffer r;
+            r.u32(EMR_EXTCREATEFONTINDIRECTW);
+            r.u32(104);
+            r.u32(handle);
+            r.i32(height);
+            r.i32(0);
+            r.i32(escapement);
+            r.i32(escapement);
+            // QFont weights are 100..900 like the EMF ones.
+            r.i32(font.weight());
+            r.u8(font.italic() ? 1 : 0);
+            r.u8(font.underline() ? 1 : 0);
+            r.u8(font.strikeOut() ? 1 : 0);
+            r.u8(1);                                      // DEFAULT_CHARSET
+            r.u8(0); r.u8(0); r.u8(0); r.u8(0);
+            for (int i = 0; i < 32; ++i) r.u16(i < family.size() ? family.at(i).unicode() : 0);
+            append(r);
+            remember(key, handle);
+        }
         fontKey_ = key;
     }
 
-    void selectStock(quint32 stock) {
+    void selectObject(quint32 handle) {
         RecordBuffer r;
         r.u32(EMR_SELECTOBJECT);
         r.u32(12);
-        r.u32(stock);
+        r.u32(handle);
         append(r);
     }
-    void deleteObject(quint32 slot) {
-        RecordBuffer r;
-        r.u32(EMR_DELETEOBJECT);
-        r.u32(12);
-        r.u32(slot);
-        append(r);
+    bool selectCached(const QByteArray& key) {
+        const auto it = objects_.constFind(key);
+        if (it == objects_.cend()) return false;
+        selectObject(it.value());
+        return true;
     }
-    // Selects the object just created in `slot` and deletes the one it replaces.
-    void selectAndRelease(quint32 slot, quint32 base, quint32& used, bool& live) {
-        RecordBuffer r;
-        r.u32(EMR_SELECTOBJECT);
-        r.u32(12);
-        r.u32(slot);
-        append(r);
-        if (live) deleteObject(base + (1 - used));
-        live = true;
-        used = 1 - used;
+    // A handle for a new object; a full table is emptied first (stock
+    // objects selected, every created object deleted).
+    quint32 newHandle() {
+        if (objects_.size() >= kMaxObjects) {
+            selectObject(kNullPen);
+            selectObject(kNullBrush);
+            selectObject(kSystemFont);
+            for (quint32 h : std::as_const(objects_)) {
+                RecordBuffer r;
+                r.u32(EMR_DELETEOBJECT);
+                r.u32(12);
+                r.u32(h);
+                append(r);
+            }
+            objects_.clear();
+            nextHandle_ = 1;
+            penKey_ = "null";
+            brushKey_ = "null";
+            fontKey_.clear();
+        }
+        const quint32 h = nextHandle_++;
+        maxHandle_ = std::max(maxHandle_, h);
+        return h;
     }
-    void releaseSlot(quint32 base, quint32& used, bool& live) {
-        if (!live) return;
-        deleteObject(base + (1 - used));
-        live = false;
+    void remember(const QByteArray& key, quint32 handle) {
+        objects_.insert(key, handle);
+        selectObject(handle);
     }
 
     void drawBox(quint32 type, const QRectF& rect) {
@@ -554,8 +571,8 @@ private:
     QFont font_;
     QTransform transform_;
     QByteArray penKey_, brushKey_, fontKey_;
-    quint32 penSlotUsed_ = 0, brushSlotUsed_ = 0, fontSlotUsed_ = 0;
-    bool penLive_ = false, brushLive_ = false, fontLive_ = false;
+    QHash<QByteArray, quint32> objects_;
+    quint32 nextHandle_ = 1, maxHandle_ = 0;
     quint32 textColor_ = std::numeric_limits<quint32>::max();
     int fillRule_ = -1;
 };
@@ -587,12 +604,16 @@ int EmfDevice::metric(PaintDeviceMetric m) const {
     }
 }
 
-QByteArray pictureToEmf(const QPicture& picture, QSize size) {
+QByteArray paintToEmf(const PaintFn& paint, QSize size) {
     EmfDevice device(size);
     QPainter p(&device);
-    p.drawPicture(0, 0, picture);
+    paint(p);
     p.end();
     return device.data();
+}
+
+QByteArray pictureToEmf(const QPicture& picture, QSize size) {
+    return paintToEmf([&](QPainter& p) { p.drawPicture(0, 0, picture); }, size);
 }
 
 bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error) {

@@ -11,8 +11,10 @@
 #include <QPaintDevice>
 #include <QSize>
 #include <QString>
+#include <functional>
 #include <memory>
 
+class QPainter;
 class QPicture;
 
 namespace quillon::platform {
@@ -40,6 +42,11 @@ private:
     std::unique_ptr<EmfPaintEngine> engine_;
 };
 
+// Draws a picture on a painter in the coordinates of its canvas.
+using PaintFn = std::function<void(QPainter&)>;
+
+// The enhanced metafile of what `paint` draws on a canvas of `size`.
+QByteArray paintToEmf(const PaintFn& paint, QSize size);
 // Replays `picture` (recorded in the coordinates of a canvas of `size`) into
 // an enhanced metafile and returns its bytes.
 QByteArray pictureToEmf(const QPicture& picture, QSize size);

@@ -4,14 +4,15 @@
 // program.  State shared with the other windows lives in public fields.
 #pragma once
 
+#include <QByteArray>
 #include <QImage>
 #include <QMainWindow>
-#include <QPicture>
 #include <QStringList>
 #include <array>
 
 #include "viewer/model/plot_selection.h"
 #include "viewer/model/result_model.h"
+#include "viewer/platform/emf_writer.h"
 #include "viewer/plot/stress_plot.h"
 
 class QAction;
@@ -66,7 +67,7 @@ public:
     PlotSettings Settings;           // ef, df, stress-ratio bounds
     PlotStyle Style;                 // Colors, DrawTail, HeadSize
     QImage DSBmp;                    // the plot as last drawn (2000 x 1000)
-    QPicture DSMetafile;             // the plot as last drawn anew for an export or copy
+    QByteArray DSMetafile;           // the plot as last drawn anew into a metafile (export, copy)
     QStringList PreviousFiles;       // recent result files, most recent first
     bool Termination = false;
     int MeasurementStep = STEP0;
@@ -79,6 +80,14 @@ public:
     void UpdatePreviousFilesMenu();
     void UpdatePreviousFilesMenu(const QString& path);
     void DrawStressStates(QPainter& canvas);
+    // With enhance factor 0 and more than one datum, asks before a drawing
+    // that may take long; true to draw the states, false for the frame only.
+    bool ConfirmLongDrawing();
+    // The whole plot (`withStates`) or the nets and legends only.
+    void DrawStressStatesAs(QPainter& canvas, bool withStates);
+    // Asks ConfirmLongDrawing once and returns the drawing to repeat on every
+    // target of an export or copy.
+    platform::PaintFn PlotPainter();
     void ShowCursorDirection(int X, int Y);
     void SaveCoordinates(int kind);
     void Terminate();
@@ -153,7 +162,6 @@ private:
     void TrackBarSRloChange(int value);
     void StringGridColorsMouseDown(int cell, Qt::MouseButton button);
     void showCanvas();
-    QPicture drawAnew();
     void handleDroppedFiles(const QStringList& files);
 
     platform::UserPort& port_;

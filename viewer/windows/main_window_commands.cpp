@@ -3,7 +3,9 @@
 #include "viewer/windows/main_window.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -247,10 +249,16 @@ void TFormM5main::ShowCursorDirection(int X, int Y) {
 
 // ---------------------------------------------------------------- drawing
 
-void TFormM5main::DrawStressStates(QPainter& canvas) {
+bool TFormM5main::ConfirmLongDrawing() {
     const int nf = windows_.fd ? windows_.fd->Data.NF : 0;
-    if (Settings.ef == 0 && nf > 1 &&
-        !port_.confirm(this, "It may take a long time.\r\nDo you realy want to do?")) {
+    if (Settings.ef != 0 || nf <= 1) return true;
+    return port_.confirm(this, "It may take a long time.\r\nDo you realy want to do?");
+}
+
+void TFormM5main::DrawStressStates(QPainter& canvas) { DrawStressStatesAs(canvas, ConfirmLongDrawing()); }
+
+void TFormM5main::DrawStressStatesAs(QPainter& canvas, bool withStates) {
+    if (!withStates) {
         DrawFrame(canvas, Style);
         return;
     }
@@ -269,6 +277,11 @@ void TFormM5main::DrawStressStates(QPainter& canvas) {
     });
 }
 
+platform::PaintFn TFormM5main::PlotPainter() {
+    const bool withStates = ConfirmLongDrawing();
+    return [this, withStates](QPainter& p) { DrawStressStatesAs(p, withStates); };
+}
+
 void TFormM5main::ActionDrawExecute() {
     if (DSBmp.isNull()) return;
     DSBmp.fill(Qt::white);
@@ -277,14 +290,6 @@ void TFormM5main::ActionDrawExecute() {
         DrawStressStates(p);
     }
     showCanvas();
-}
-
-QPicture TFormM5main::drawAnew() {
-    DSMetafile = QPicture();
-    QPainter p(&DSMetafile);
-    DrawStressStates(p);
-    p.end();
-    return DSMetafile;
 }
 
 // ---------------------------------------------------------------- exports
@@ -299,13 +304,19 @@ void TFormM5main::ActionExpImageExecute() {
     const auto path = port_.saveFile(this, req);
     if (!path) return;
     const PictureFormat format = PictureFormatFor(*path);
-    const PictureOutcome outcome =
-        WritePlotPicture(*path, format, DSBmp, [this] { return drawAnew(); });
+    // Vector pictures are drawn anew (the question of enhance factor 0 is
+    // asked again); bitmaps are the canvas as last drawn.
+    const platform::PaintFn paint = IsBitmapFormat(format) ? platform::PaintFn{} : PlotPainter();
+    const PictureOutcome outcome = WritePlotPicture(*path, format, DSBmp, paint,
+                                                    format == PictureFormat::Emf ? &DSMetafile : nullptr);
     if (!outcome.ok) port_.message(this, outcome.message);
 }
 
 void TFormM5main::MenuCopyClick() {
-    platform::copyPictureToClipboard(drawAnew(), kCanvasSize);
+    const platform::PaintFn paint = PlotPainter();
+    auto mime = platform::paintMimeData(paint, kCanvasSize);
+    DSMetafile = mime->data(platform::kEmfMimeType);
+    QGuiApplication::clipboard()->setMimeData(mime.release());
 }
 
 void TFormM5main::SaveCoordinates(int kind) {

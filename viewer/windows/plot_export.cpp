@@ -24,7 +24,7 @@ bool IsBitmapFormat(PictureFormat f) {
 }
 
 PictureOutcome WritePlotPicture(const QString& path, PictureFormat format, const QImage& bitmap,
-                                const std::function<QPicture()>& drawAnew) {
+                                const platform::PaintFn& drawAnew, QByteArray* written) {
     QByteArray bytes;
     QString error;
     switch (format) {
@@ -40,16 +40,17 @@ PictureOutcome WritePlotPicture(const QString& path, PictureFormat format, const
             bytes = platform::encodeJpeg(bitmap, platform::kJpegQuality, &error);
             break;
         case PictureFormat::Svg:
-            bytes = platform::pictureToSvg(drawAnew(), kCanvasSize);
+            bytes = platform::paintToSvg(drawAnew, kCanvasSize);
             break;
         case PictureFormat::Pdf:
-            bytes = platform::pictureToPdf(drawAnew(), kCanvasSize);
+            bytes = platform::paintToPdf(drawAnew, kCanvasSize);
             break;
         case PictureFormat::Emf:
-            bytes = platform::pictureToEmf(drawAnew(), kCanvasSize);
+            bytes = platform::paintToEmf(drawAnew, kCanvasSize);
             break;
     }
     if (bytes.isEmpty() && error.isEmpty()) error = "nothing to write";
+    if (written) *written = bytes;
     if (error.isEmpty() && platform::writeFileAtomically(path, bytes, &error)) return {true, {}};
     return {false, "Cannot write the file " + path + "\r\n" + error};
 }

@@ -5,9 +5,9 @@
 #pragma once
 
 #include <QImage>
-#include <QPicture>
 #include <QString>
-#include <functional>
+
+#include "viewer/platform/emf_writer.h"
 
 namespace quillon::viewer {
 
@@ -26,10 +26,10 @@ struct PictureOutcome {
     QString message;   // on failure: names the file and the reason
 };
 
-// Writes `format` to `path`: `bitmap` for the bitmap formats, `drawAnew()`
-// (called only for the vector formats) for the others.  The file is replaced
-// whole or not at all.
+// Writes `format` to `path`: `bitmap` for the bitmap formats, what `drawAnew`
+// paints (called once, only for the vector formats) for the others.  The file
+// is replaced whole or not at all.  `written`, when given, receives the bytes.
 PictureOutcome WritePlotPicture(const QString& path, PictureFormat format, const QImage& bitmap,
-                                const std::function<QPicture()>& drawAnew);
+                                const platform::PaintFn& drawAnew, QByteArray* written = nullptr);
 
 }  // namespace quillon::viewer

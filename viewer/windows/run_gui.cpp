@@ -4,7 +4,6 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
-#include <QPicture>
 #include <cstdio>
 #include <iostream>
 #include <optional>
@@ -176,13 +175,7 @@ int run_export(int argc, char** argv) {
         QPainter p(&canvas);
         draw(p);
     }
-    const PictureOutcome written = WritePlotPicture(out, format, canvas, [&] {
-        QPicture pic;
-        QPainter p(&pic);
-        draw(p);
-        p.end();
-        return pic;
-    });
+    const PictureOutcome written = WritePlotPicture(out, format, canvas, draw);
     if (!written.ok) {
         std::cerr << ConsoleText(written.message.toStdString()) << "\n";
         return 1;

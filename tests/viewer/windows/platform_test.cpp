@@ -144,6 +144,30 @@ TEST(EmfWriter, StrokesAndFillsCarryTheirColours) {
     EXPECT_EQ(img.pixelColor(1200, 180), QColor(0, 0, 200));      // polygon
 }
 
+TEST(EmfWriter, ManyDistinctObjectsKeepTheirColours) {
+    // More distinct brushes than the object table holds: it is emptied and
+    // refilled, and every square keeps its own colour.
+    QPicture pic;
+    QPainter p(&pic);
+    p.setPen(Qt::NoPen);
+    for (int i = 0; i < 600; ++i) {
+        p.setBrush(QColor(i % 256, (i * 7) % 256, 255 - i % 200));
+        p.drawRect(QRect(20 + (i % 40) * 48, 20 + (i / 40) * 48, 40, 40));
+    }
+    p.end();
+    const QByteArray emf = pictureToEmf(pic, kCanvas);
+    QString error;
+    const QImage img = quillon::testing::renderEmfThroughSvg(emf, kCanvas, &error);
+    ASSERT_FALSE(img.isNull()) << error.toStdString();
+    for (int i : {0, 255, 256, 257, 511, 599})
+        EXPECT_EQ(img.pixelColor(40 + (i % 40) * 48, 40 + (i / 40) * 48),
+                  QColor(i % 256, (i * 7) % 256, 255 - i % 200)) << i;
+    // The header's handle count covers the table, not every object ever made.
+    const quint16 handles = qFromLittleEndian<quint16>(emf.constData() + 56);
+    EXPECT_GT(handles, 1);
+    EXPECT_LE(handles, 257);
+}
+
 TEST(JpegWriter, DecodesCloseToTheSource) {
     const QImage src = pictureToImage(samplePicture(), kCanvas);
     QString error;
