@@ -69,6 +69,24 @@ TEST_F(MainWindowTest, StartShowsEmptyNetsCountsAndDefaults) {
     EXPECT_FALSE(main()->enhancePanel()->isVisible());
 }
 
+TEST_F(MainWindowTest, StartWithoutTheDefaultGrid) {
+    QFile::remove(fx.home + "Unif60000.cgp");
+    fx.Start();
+    EXPECT_EQ(fx.port.messages, QStringList{"CGP File  [Unif60000.cgp]  not found."});
+    EXPECT_FALSE(main()->Termination);          // the program goes on with no grid
+    EXPECT_EQ(main()->Model.NG, 0u);
+    main()->ActionDrawExecute();                 // nothing to draw: the frame only
+    EXPECT_EQ(main()->statusPanel(0), QString("0 / 0 / 0"));
+}
+
+TEST_F(MainWindowTest, UnreadableDefaultGridEndsTheProgram) {
+    fx.WriteText("Unif60000.cgp", "4 \r\n90 0 0 90 0.0\r\n");   // count line with a trailing blank
+    fx.Start();
+    EXPECT_EQ(fx.port.messages, QStringList{"Unif60000.cgp cannot be loaded"});
+    EXPECT_TRUE(main()->Termination);
+    EXPECT_TRUE(QFile::exists(fx.home + "prevfiles.txt"));
+}
+
 TEST_F(MainWindowTest, MenuItemsCaptionsChecksAndVisibility) {
     fx.Start();
     struct Item { const char* name; const char* caption; bool checked; bool visible; };
