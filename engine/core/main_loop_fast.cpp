@@ -3,17 +3,21 @@
 // prefixes from the third datum on) and differs only in how a node's work is
 // done and shared:
 //
+// - the grid states are laid out again, once, in blocks of 64 states with
+//   similar scores (a median split on the datum whose scores vary most, block
+//   by block), in one shared copy of the two byte tables; every block keeps the
+//   largest score of each datum. Votes and ties still use the grid numbers;
 // - every pass over the grid is a vector kernel (main_loop_fast_kernels.h);
 // - F_2 is kept as well, so that F_j costs one pass at every level; a level is
 //   pruned before its partial sum is formed;
+// - a leaf adds no column: its best state is searched block by block, first
+//   in the block with the largest bound, and a block is skipped when its
+//   largest T_(k-1) plus the largest score of the leaf's datum cannot reach the
+//   best total found so far. The winner votes when it is compatible with all k
+//   data, read from F_(k-1) and the leaf's column;
 // - a leaf whose prefix leaves no grid state compatible with all its data (for
-//   k = 3: no state compatible with the first two) is counted and not scanned:
-//   it cannot vote;
-// - when few grid states are compatible with the first k - 1 data, a leaf first
-//   finds the best of the states compatible with all k data (lowest number on
-//   ties). That state receives the vote exactly when no grid state beats it: a
-//   larger total anywhere, or an equal total at a lower number. The scan for
-//   such a state stops at the first block that holds one;
+//   k = 3: none compatible with the first two) is counted and not searched: it
+//   cannot vote;
 // - the subtrees below each pair (i_1, i_2) are shared dynamically among the
 //   threads; each thread counts its votes in its own array and the arrays are
 //   added at the end.
@@ -23,6 +27,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <climits>
 #include <chrono>
 #include <exception>
 #include <memory>
@@ -41,11 +46,6 @@ namespace {
 
 namespace fk = fast_kernels;
 
-// A leaf uses the list of states compatible with its first k - 1 data when
-// that list holds at most n_grid / kListDivisor states; above that, a direct
-// scan for the best state is cheaper.
-constexpr std::size_t kListDivisor = 16;
-
 // The largest subset size; working arrays are indexed by level 1 ... kMaxK.
 constexpr int kMaxK = 8;
 
@@ -54,17 +54,111 @@ constexpr int kMaxK = 8;
 constexpr std::int64_t kFlushLeaves = 64;
 constexpr auto kProgressInterval = std::chrono::milliseconds(100);
 
+// The grid states in blocks of similar scores: a shared copy of the two byte
+// tables in that order, datum by datum and padded to whole blocks, with the
+// grid number of every position and the largest score of every block and datum.
+class BlockLayout {
+public:
+    BlockLayout(const MainLoopInput& in, std::size_t n_grid)
+        : n_data_(static_cast<std::size_t>(std::max(in.n_data, 0))),
+          n_blocks_((n_grid + fk::kBlockStates - 1) / fk::kBlockStates),
+          n_pad_(n_blocks_ * fk::kBlockStates) {
+        std::vector<std::int32_t> order(n_grid);
+        for (std::size_t g = 0; g < n_grid; ++g) order[g] = static_cast<std::int32_t>(g);
+        arrange(in, n_grid, order, 0, n_grid);
+
+        const std::size_t cells = std::max<std::size_t>(n_data_ * n_pad_, 1);
+        scores_ = hwy::AllocateAligned<std::int8_t>(cells);
+        flags_ = hwy::AllocateAligned<std::uint8_t>(cells);
+        block_max_ = hwy::AllocateAligned<std::int8_t>(std::max<std::size_t>(n_data_ * n_blocks_, 1));
+        if (!scores_ || !flags_ || !block_max_) throw std::bad_alloc();
+        number_.assign(n_pad_, INT32_MAX);
+        for (std::size_t p = 0; p < n_grid; ++p) number_[p] = order[p];
+        for (std::size_t d = 0; d < n_data_; ++d) {
+            const std::int8_t* fitness = in.fitness + d * n_grid;
+            const std::uint8_t* compat = in.compatibility + d * n_grid;
+            std::int8_t* s = scores_.get() + d * n_pad_;
+            std::uint8_t* c = flags_.get() + d * n_pad_;
+            // Padding states score below every real state and fit no datum.
+            for (std::size_t p = 0; p < n_pad_; ++p) {
+                s[p] = p < n_grid ? fitness[order[p]] : kPaddingScore;
+                c[p] = p < n_grid ? compat[order[p]] : 0;
+            }
+            std::int8_t* m = block_max_.get() + d * n_blocks_;
+            for (std::size_t b = 0; b < n_blocks_; ++b) {
+                m[b] = *std::max_element(s + b * fk::kBlockStates, s + (b + 1) * fk::kBlockStates);
+            }
+        }
+    }
+
+    std::size_t n_blocks() const { return n_blocks_; }
+    std::size_t n_pad() const { return n_pad_; }
+    const std::int8_t* score(std::int32_t d) const { return scores_.get() + column(d); }
+    const std::uint8_t* compat(std::int32_t d) const { return flags_.get() + column(d); }
+    const std::int8_t* block_max(std::int32_t d) const {
+        return block_max_.get() + static_cast<std::size_t>(d - 1) * n_blocks_;
+    }
+    const std::int32_t* number() const { return number_.data(); }
+
+private:
+    static constexpr std::int8_t kPaddingScore = -128;
+
+    std::size_t column(std::int32_t d) const { return static_cast<std::size_t>(d - 1) * n_pad_; }
+
+    // Orders order[begin, end) so that every whole block holds states with
+    // similar scores: split at a block boundary near the median of the datum
+    // whose scores vary most there (estimated on at most 256 states), and
+    // recurse on both halves.
+    void arrange(const MainLoopInput& in, std::size_t n_grid, std::vector<std::int32_t>& order,
+                 std::size_t begin, std::size_t end) const {
+        const std::size_t size = end - begin;
+        if (size <= fk::kBlockStates || n_data_ == 0) return;
+        const std::size_t step = std::max<std::size_t>(1, size / 256);
+        std::size_t widest = 0;
+        double widest_variance = -1;
+        for (std::size_t d = 0; d < n_data_; ++d) {
+            const std::int8_t* column = in.fitness + d * n_grid;
+            double sum = 0, sum2 = 0, count = 0;
+            for (std::size_t p = begin; p < end; p += step) {
+                const double v = column[order[p]];
+                sum += v;
+                sum2 += v * v;
+                count += 1;
+            }
+            const double variance = sum2 / count - (sum / count) * (sum / count);
+            if (variance > widest_variance) {
+                widest_variance = variance;
+                widest = d;
+            }
+        }
+        const std::int8_t* column = in.fitness + widest * n_grid;
+        const std::size_t half = (size / 2 + fk::kBlockStates - 1) / fk::kBlockStates * fk::kBlockStates;
+        const std::size_t mid = begin + half;
+        std::nth_element(order.begin() + static_cast<std::ptrdiff_t>(begin),
+                         order.begin() + static_cast<std::ptrdiff_t>(mid),
+                         order.begin() + static_cast<std::ptrdiff_t>(end),
+                         [&](std::int32_t a, std::int32_t b) { return column[a] > column[b]; });
+        arrange(in, n_grid, order, begin, mid);
+        arrange(in, n_grid, order, mid, end);
+    }
+
+    std::size_t n_data_;
+    std::size_t n_blocks_;
+    std::size_t n_pad_;
+    hwy::AlignedFreeUniquePtr<std::int8_t[]> scores_;
+    hwy::AlignedFreeUniquePtr<std::uint8_t[]> flags_;
+    hwy::AlignedFreeUniquePtr<std::int8_t[]> block_max_;
+    std::vector<std::int32_t> number_;
+};
+
 // The read-only description of the enumeration, shared by all threads.
 struct Tree {
     const MainLoopInput& in;
+    const BlockLayout& layout;
     std::int32_t n;
     int k;
     std::size_t n_grid;
     std::int32_t total;
-
-    const std::int8_t* score(std::int32_t d) const { return in.fitness + column(d); }
-    const std::uint8_t* compat(std::int32_t d) const { return in.compatibility + column(d); }
-    std::size_t column(std::int32_t d) const { return static_cast<std::size_t>(d - 1) * n_grid; }
 
     // First and last data number at level j after i_(j-1) = prev (prev = 0 at level 1).
     std::int32_t first(std::int32_t prev) const {
@@ -174,28 +268,32 @@ private:
 };
 
 // One thread's working set: T_j and F_j for j = 2 ... k - 1 (the leaf's T_k
-// is never stored), the list of states compatible with the first k - 1 data,
+// is never stored), the block maxima of T_(k-1) and the leaf's block bounds,
 // the votes it has cast and the subset being built.
+// Positions are those of the block layout.
 template <class Progress>
 class Walker {
 public:
     Walker(const Tree& tree, std::int32_t* votes, Progress& progress)
-        : tree_(tree), votes_(votes), progress_(progress), n_grid_(tree.n_grid) {
-        const std::size_t size = std::max<std::size_t>(n_grid_, 1);
+        : tree_(tree), layout_(tree.layout), votes_(votes), progress_(progress),
+          n_pad_(tree.layout.n_pad()), n_blocks_(tree.layout.n_blocks()) {
+        const std::size_t size = std::max<std::size_t>(n_pad_, 1);
         for (int j = 2; j < tree.k; ++j) {
             sums_[j] = hwy::AllocateAligned<std::int16_t>(size);
             flags_[j] = hwy::AllocateAligned<std::uint8_t>(size);
             if (!sums_[j] || !flags_[j]) throw std::bad_alloc();
         }
-        list_.reserve(n_grid_ / kListDivisor + 1);
+        sum_max_.assign(std::max<std::size_t>(n_blocks_, 1), 0);
+        bounds_.assign(std::max<std::size_t>(n_blocks_, 1), 0);
     }
 
     // The whole subtree below the pair (i_1, i_2).
     void unit(std::int32_t i1, std::int32_t i2) {
         subset_[1] = i1;
         subset_[2] = i2;
-        fk::sum_pair(sums_[2].get(), tree_.score(i1), tree_.score(i2), n_grid_);
-        const std::size_t compatible = fk::compat_and(flags_[2].get(), tree_.compat(i1), tree_.compat(i2), n_grid_);
+        fk::sum_pair(sums_[2].get(), layout_.score(i1), layout_.score(i2), n_pad_);
+        const std::size_t compatible =
+            fk::compat_and(flags_[2].get(), layout_.compat(i1), layout_.compat(i2), n_pad_);
         if (tree_.k == 3) {
             leaves(compatible);
         } else {
@@ -216,13 +314,13 @@ private:
             const std::size_t compatible =
                 compatible_before == 0
                     ? 0
-                    : fk::compat_and(flags_[j].get(), flags_[j - 1].get(), tree_.compat(i), n_grid_);
+                    : fk::compat_and(flags_[j].get(), flags_[j - 1].get(), layout_.compat(i), n_pad_);
             if (compatible == 0) {
                 // No subset beginning with this prefix can vote: count them as done.
                 progress_.skip(count_subsets(tree_.n - i, tree_.k - j));
                 continue;
             }
-            fk::sum_next(sums_[j].get(), sums_[j - 1].get(), tree_.score(i), n_grid_);
+            fk::sum_next(sums_[j].get(), sums_[j - 1].get(), layout_.score(i), n_pad_);
             if (j + 1 == tree_.k) {
                 leaves(compatible);
             } else {
@@ -236,65 +334,46 @@ private:
         const int k = tree_.k;
         const std::int16_t* t = sums_[k - 1].get();
         const std::uint8_t* f = flags_[k - 1].get();
-        const bool use_list = compatible > 0 && compatible <= n_grid_ / kListDivisor;
-        if (use_list) {
-            list_.clear();
-            for (std::size_t g = 0; g < n_grid_; ++g) {
-                if (f[g] != 0) list_.push_back(static_cast<std::int32_t>(g));
-            }
+        const bool searched = compatible > 0;
+        std::size_t top = 0;  // a state with the largest T_(k-1): where a full search starts
+        if (searched) {
+            fk::block_max(t, n_blocks_, sum_max_.data());
+            const auto top_block = static_cast<std::size_t>(
+                std::max_element(sum_max_.begin(), sum_max_.begin() + static_cast<std::ptrdiff_t>(n_blocks_)) -
+                sum_max_.begin());
+            top = top_block * fk::kBlockStates;
+            while (t[top] != sum_max_[top_block]) ++top;
         }
         for (std::int32_t i = tree_.first(subset_[k - 1]); i <= tree_.last(k); ++i) {
             subset_[k] = i;
             ++leaves_;
-            if (compatible > 0) {
-                if (use_list) {
-                    vote_from_list(t, i);
-                } else {
-                    vote_by_scan(t, f, i);
-                }
-            }
+            if (searched) vote(t, f, i, top);
             progress_.leaf();
         }
     }
 
-    // The best state of the leaf by one scan; it votes when it is compatible.
-    void vote_by_scan(const std::int16_t* t, const std::uint8_t* f, std::int32_t i) {
-        const std::int64_t best = fk::best_state(t, tree_.score(i), n_grid_);
-        if (best >= 0 && f[best] != 0 && tree_.compat(i)[best] != 0) ++votes_[best];
-    }
-
-    // The best of the states compatible with all k data (list_ holds those
-    // compatible with the first k - 1, in increasing order) votes when no
-    // state of the grid beats it.
-    void vote_from_list(const std::int16_t* t, std::int32_t i) {
-        const std::int8_t* s = tree_.score(i);
-        const std::uint8_t* c = tree_.compat(i);
-        std::int32_t candidate = -1;
-        int best = 0;
-        for (const std::int32_t g : list_) {
-            if (c[g] == 0) continue;
-            const int total = t[g] + s[g];
-            if (candidate < 0 || total > best) {
-                candidate = g;
-                best = total;
-            }
-        }
-        if (candidate < 0) return;
-        const auto at = static_cast<std::size_t>(candidate);
-        // Beaten by a larger total after the candidate, or a total at least as
-        // large before it.
-        if (fk::any_above(t, s, at + 1, n_grid_, best)) return;
-        if (fk::any_above(t, s, 0, at, best - 1)) return;
-        ++votes_[at];
+    // The winner of the leaf, searched from the state at top; it votes when it
+    // is compatible with all k data.
+    void vote(const std::int16_t* t, const std::uint8_t* f, std::int32_t i, std::size_t top) {
+        const std::int8_t* s = layout_.score(i);
+        const std::int32_t* number = layout_.number();
+        const fk::LeafBest start{t[top] + s[top], number[top], static_cast<std::int64_t>(top)};
+        const fk::LeafBest best =
+            fk::search_best(t, s, sum_max_.data(), layout_.block_max(i), number, n_blocks_, start, bounds_.data());
+        const auto at = static_cast<std::size_t>(best.position);
+        if (f[at] != 0 && layout_.compat(i)[at] != 0) ++votes_[number[at]];
     }
 
     const Tree& tree_;
+    const BlockLayout& layout_;
     std::int32_t* votes_;
     Progress& progress_;
-    const std::size_t n_grid_;
+    const std::size_t n_pad_;
+    const std::size_t n_blocks_;
     hwy::AlignedFreeUniquePtr<std::int16_t[]> sums_[kMaxK + 1];
     hwy::AlignedFreeUniquePtr<std::uint8_t[]> flags_[kMaxK + 1];
-    std::vector<std::int32_t> list_;
+    std::vector<std::int16_t> sum_max_;
+    std::vector<std::int16_t> bounds_;
     std::int32_t subset_[kMaxK + 1] = {};
     std::int64_t leaves_ = 0;
 };
@@ -325,7 +404,8 @@ FastLoopStats main_loop_fast(const MainLoopInput& in, std::span<std::int32_t> vo
     }
 
     std::fill(votes.begin(), votes.end(), 0);
-    const Tree tree{in, in.n_data, in.k, n_grid, count_subsets(in.n_data, in.k)};
+    const BlockLayout layout(in, n_grid);
+    const Tree tree{in, layout, in.n_data, in.k, n_grid, count_subsets(in.n_data, in.k)};
     const auto pairs = first_pairs(tree);
     const auto units = static_cast<std::int64_t>(pairs.size());
 

@@ -2,8 +2,9 @@
 // compiled for every target by foreach_target.h; the wrappers at the end choose
 // the best target of the running processor (HWY_DYNAMIC_DISPATCH).
 //
-// Partial sums stay in 16 bits: every score lies in -100 ... 100 and a subset
-// has at most 8 data, so |t[g] + s[g]| <= 800.
+// Partial sums stay in 16 bits: every score lies in -100 ... 100 (padding
+// states carry -128) and a subset has at most 8 data, so totals lie in
+// -1152 ... 800.
 #include "engine/core/main_loop_fast_kernels.h"
 
 #include <climits>
@@ -24,28 +25,10 @@ using D16 = hn::ScalableTag<std::int16_t>;
 using D8 = hn::Rebind<std::int8_t, D16>;  // as many score bytes as 16-bit lanes
 using DU8 = hn::ScalableTag<std::uint8_t>;
 
-// States are scanned in chunks of kChunkVectors vectors: one test of the chunk's
-// maximum against the running best (or a threshold) per chunk.
-constexpr std::size_t kChunkVectors = 8;
-
 // One vector of leaf totals t[g] + s[g], starting at g.
 HWY_INLINE hn::Vec<D16> Totals(D16 d, D8 d8, const std::int16_t* HWY_RESTRICT t,
                                const std::int8_t* HWY_RESTRICT s, std::size_t g) {
     return hn::Add(hn::LoadU(d, t + g), hn::PromoteTo(d, hn::LoadU(d8, s + g)));
-}
-
-// The lane-wise maximum of the totals of one chunk starting at g.
-HWY_INLINE hn::Vec<D16> ChunkMax(D16 d, D8 d8, const std::int16_t* HWY_RESTRICT t,
-                                 const std::int8_t* HWY_RESTRICT s, std::size_t g) {
-    const std::size_t N = hn::Lanes(d);
-    // Two accumulators so that consecutive maxima do not wait on each other.
-    auto m0 = Totals(d, d8, t, s, g);
-    auto m1 = Totals(d, d8, t, s, g + N);
-    for (std::size_t v = 2; v < kChunkVectors; v += 2) {
-        m0 = hn::Max(m0, Totals(d, d8, t, s, g + v * N));
-        m1 = hn::Max(m1, Totals(d, d8, t, s, g + (v + 1) * N));
-    }
-    return hn::Max(m0, m1);
 }
 
 void SumPair(std::int16_t* HWY_RESTRICT t, const std::int8_t* HWY_RESTRICT a,
@@ -92,66 +75,111 @@ std::size_t CompatAnd(std::uint8_t* f, const std::uint8_t* a, const std::uint8_t
     return n - zeros;
 }
 
-std::int64_t BestState(const std::int16_t* HWY_RESTRICT t, const std::int8_t* HWY_RESTRICT s,
-                       std::size_t n) {
-    if (n == 0) return -1;
+// The largest lane of v.
+HWY_INLINE int MaxLane(D16 d, hn::Vec<D16> v) {
+    HWY_ALIGN std::int16_t lanes[HWY_MAX_BYTES / sizeof(std::int16_t)];
+    hn::Store(v, d, lanes);
+    int m = INT16_MIN;
+    for (std::size_t i = 0; i < hn::Lanes(d); ++i) m = lanes[i] > m ? lanes[i] : m;
+    return m;
+}
+
+void BlockMax(const std::int16_t* HWY_RESTRICT t, std::size_t n_blocks, std::int16_t* HWY_RESTRICT mt) {
+    const D16 d;
+    const std::size_t N = hn::Lanes(d);
+    for (std::size_t b = 0; b < n_blocks; ++b) {
+        const std::int16_t* block = t + b * kBlockStates;
+        if (N > kBlockStates) {  // vectors longer than a block: state by state
+            int m = INT16_MIN;
+            for (std::size_t i = 0; i < kBlockStates; ++i) m = block[i] > m ? block[i] : m;
+            mt[b] = static_cast<std::int16_t>(m);
+            continue;
+        }
+        auto m = hn::LoadU(d, block);
+        for (std::size_t i = N; i < kBlockStates; i += N) m = hn::Max(m, hn::LoadU(d, block + i));
+        mt[b] = static_cast<std::int16_t>(MaxLane(d, m));
+    }
+}
+
+// Whether some state of the block starting at g has a total of at least threshold.
+HWY_INLINE bool BlockReaches(D16 d, D8 d8, const std::int16_t* HWY_RESTRICT t, const std::int8_t* HWY_RESTRICT s,
+                             std::size_t g, int threshold) {
+    const std::size_t N = hn::Lanes(d);
+    if (N > kBlockStates) {
+        for (std::size_t i = g; i < g + kBlockStates; ++i) {
+            if (t[i] + s[i] >= threshold) return true;
+        }
+        return false;
+    }
+    auto m = Totals(d, d8, t, s, g);
+    for (std::size_t i = N; i < kBlockStates; i += N) m = hn::Max(m, Totals(d, d8, t, s, g + i));
+    return !hn::AllFalse(d, hn::Gt(m, hn::Set(d, static_cast<std::int16_t>(threshold - 1))));
+}
+
+// Searches block b state by state when one of its totals reaches the best so far.
+HWY_INLINE void SearchBlock(D16 d, D8 d8, const std::int16_t* HWY_RESTRICT t, const std::int8_t* HWY_RESTRICT s,
+                            const std::int32_t* HWY_RESTRICT number, std::size_t b, LeafBest& best) {
+    const std::size_t g0 = b * kBlockStates;
+    if (!BlockReaches(d, d8, t, s, g0, best.total)) return;
+    for (std::size_t g = g0; g < g0 + kBlockStates; ++g) {
+        const int total = t[g] + s[g];
+        if (total > best.total || (total == best.total && number[g] < best.number)) {
+            best = {total, number[g], static_cast<std::int64_t>(g)};
+        }
+    }
+}
+
+LeafBest SearchBest(const std::int16_t* HWY_RESTRICT t, const std::int8_t* HWY_RESTRICT s,
+                    const std::int16_t* HWY_RESTRICT mt, const std::int8_t* HWY_RESTRICT ms,
+                    const std::int32_t* HWY_RESTRICT number, std::size_t n_blocks, LeafBest start,
+                    std::int16_t* HWY_RESTRICT bound) {
     const D16 d;
     const D8 d8;
     const std::size_t N = hn::Lanes(d);
-    const std::size_t chunk = kChunkVectors * N;
+    LeafBest best = start;
 
-    // Pass over whole chunks: remember the first chunk that holds the largest
-    // total. A chunk that only equals the best so far cannot hold the winner,
-    // whose number must be the lowest among equal totals.
-    int best = INT_MIN;
-    std::size_t best_chunk = n;  // none yet
-    auto vbest = hn::Set(d, INT16_MIN);
-    std::size_t g = 0;
-    for (; g + chunk <= n; g += chunk) {
-        const auto m = ChunkMax(d, d8, t, s, g);
-        if (!hn::AllFalse(d, hn::Gt(m, vbest))) {
-            HWY_ALIGN std::int16_t lanes[HWY_MAX_BYTES / sizeof(std::int16_t)];
-            hn::Store(m, d, lanes);
-            for (std::size_t i = 0; i < N; ++i) best = lanes[i] > best ? lanes[i] : best;
-            vbest = hn::Set(d, static_cast<std::int16_t>(best));
-            best_chunk = g;
+    // The bound of every block, and the largest one.
+    int largest = INT16_MIN;
+    std::size_t b = 0;
+    {
+        auto vlargest = hn::Set(d, INT16_MIN);
+        for (; b + N <= n_blocks; b += N) {
+            const auto u = hn::Add(hn::LoadU(d, mt + b), hn::PromoteTo(d, hn::LoadU(d8, ms + b)));
+            hn::StoreU(u, d, bound + b);
+            vlargest = hn::Max(vlargest, u);
+        }
+        largest = MaxLane(d, vlargest);
+    }
+    const std::size_t whole = b;
+    for (; b < n_blocks; ++b) {
+        bound[b] = static_cast<std::int16_t>(mt[b] + ms[b]);
+        largest = bound[b] > largest ? bound[b] : largest;
+    }
+    if (largest < best.total) return best;
+
+    // A block with the largest bound first: it usually holds the winner, and
+    // its total makes the bound of most other blocks fall short.
+    for (std::size_t i = 0; i < n_blocks; ++i) {
+        if (bound[i] == largest) {
+            SearchBlock(d, d8, t, s, number, i, best);
+            break;
         }
     }
-    // The states after the last whole chunk, one by one.
-    std::int64_t best_index = -1;
-    for (; g < n; ++g) {
-        const int v = t[g] + s[g];
-        if (v > best) {
-            best = v;
-            best_index = static_cast<std::int64_t>(g);
+
+    // Every block whose bound reaches the best so far. (Bounds and totals lie
+    // in -1152 ... 800, so best.total - 1 is a 16-bit value.)
+    for (b = 0; b < whole; b += N) {
+        if (hn::AllFalse(d, hn::Gt(hn::LoadU(d, bound + b), hn::Set(d, static_cast<std::int16_t>(best.total - 1))))) {
+            continue;
+        }
+        for (std::size_t i = b; i < b + N; ++i) {
+            if (bound[i] >= best.total) SearchBlock(d, d8, t, s, number, i, best);
         }
     }
-    if (best_index >= 0) return best_index;
-    // The winner lies in best_chunk: its first state with the best total.
-    for (std::size_t i = best_chunk; i < best_chunk + chunk; ++i) {
-        if (t[i] + s[i] == best) return static_cast<std::int64_t>(i);
+    for (; b < n_blocks; ++b) {
+        if (bound[b] >= best.total) SearchBlock(d, d8, t, s, number, b, best);
     }
-    return -1;  // not reached: best_chunk holds the value it was chosen for
-}
-
-bool AnyAbove(const std::int16_t* HWY_RESTRICT t, const std::int8_t* HWY_RESTRICT s,
-              std::size_t begin, std::size_t end, int threshold) {
-    if (begin >= end) return false;
-    // Every total is a 16-bit value.
-    if (threshold >= INT16_MAX) return false;
-    if (threshold < INT16_MIN) return true;
-    const D16 d;
-    const D8 d8;
-    const std::size_t chunk = kChunkVectors * hn::Lanes(d);
-    const auto vthreshold = hn::Set(d, static_cast<std::int16_t>(threshold));
-    std::size_t g = begin;
-    for (; g + chunk <= end; g += chunk) {
-        if (!hn::AllFalse(d, hn::Gt(ChunkMax(d, d8, t, s, g), vthreshold))) return true;
-    }
-    for (; g < end; ++g) {
-        if (t[g] + s[g] > threshold) return true;
-    }
-    return false;
+    return best;
 }
 
 std::int64_t CurrentTarget() { return HWY_TARGET; }
@@ -168,8 +196,8 @@ namespace quillon::engine::fast_kernels {
 HWY_EXPORT(SumPair);
 HWY_EXPORT(SumNext);
 HWY_EXPORT(CompatAnd);
-HWY_EXPORT(BestState);
-HWY_EXPORT(AnyAbove);
+HWY_EXPORT(BlockMax);
+HWY_EXPORT(SearchBest);
 HWY_EXPORT(CurrentTarget);
 
 void sum_pair(std::int16_t* t, const std::int8_t* a, const std::int8_t* b, std::size_t n) {
@@ -184,13 +212,13 @@ std::size_t compat_and(std::uint8_t* f, const std::uint8_t* a, const std::uint8_
     return HWY_DYNAMIC_DISPATCH(CompatAnd)(f, a, b, n);
 }
 
-std::int64_t best_state(const std::int16_t* t, const std::int8_t* s, std::size_t n) {
-    return HWY_DYNAMIC_DISPATCH(BestState)(t, s, n);
+void block_max(const std::int16_t* t, std::size_t n_blocks, std::int16_t* mt) {
+    HWY_DYNAMIC_DISPATCH(BlockMax)(t, n_blocks, mt);
 }
 
-bool any_above(const std::int16_t* t, const std::int8_t* s, std::size_t begin, std::size_t end,
-               int threshold) {
-    return HWY_DYNAMIC_DISPATCH(AnyAbove)(t, s, begin, end, threshold);
+LeafBest search_best(const std::int16_t* t, const std::int8_t* s, const std::int16_t* mt, const std::int8_t* ms,
+                     const std::int32_t* number, std::size_t n_blocks, LeafBest start, std::int16_t* bound) {
+    return HWY_DYNAMIC_DISPATCH(SearchBest)(t, s, mt, ms, number, n_blocks, start, bound);
 }
 
 const char* target_name() { return hwy::TargetName(HWY_DYNAMIC_DISPATCH(CurrentTarget)()); }

@@ -23,14 +23,29 @@ void sum_next(std::int16_t* t, const std::int16_t* prev, const std::int8_t* s, s
 // byte for true and 0 for false; f may be a or b.
 std::size_t compat_and(std::uint8_t* f, const std::uint8_t* a, const std::uint8_t* b, std::size_t n);
 
-// The best grid state of a leaf: the index g of the largest t[g] + s[g], the
-// lowest index among equal largest values; -1 when n is 0.
-std::int64_t best_state(const std::int16_t* t, const std::int8_t* s, std::size_t n);
+// Grid states are taken in blocks of kBlockStates; arrays of partial sums and
+// scores used by block_max and search_best hold whole blocks (the last one
+// padded with states that can never win).
+inline constexpr std::size_t kBlockStates = 64;
 
-// Whether some g in [begin, end) has t[g] + s[g] > threshold. Stops at the
-// first block of states that holds one.
-bool any_above(const std::int16_t* t, const std::int8_t* s, std::size_t begin, std::size_t end,
-               int threshold);
+// mt[b] = the largest t[g] over block b, for b < n_blocks.
+void block_max(const std::int16_t* t, std::size_t n_blocks, std::int16_t* mt);
+
+// A state of a leaf: its total t[g] + s[g], its grid number (lower wins ties)
+// and its position g in the arrays.
+struct LeafBest {
+    int total;
+    std::int32_t number;
+    std::int64_t position;
+};
+
+// The leaf winner: the largest t[g] + s[g], the lowest number[g] among equal
+// largest totals, searched from a start that is one of the states. Block b is
+// searched only when mt[b] + ms[b] (an upper bound of its totals) reaches the
+// best total found so far. bound receives the n_blocks bounds (working space).
+// Totals must lie in -1152 ... 800 (at most 8 scores of -128 ... 100).
+LeafBest search_best(const std::int16_t* t, const std::int8_t* s, const std::int16_t* mt, const std::int8_t* ms,
+                     const std::int32_t* number, std::size_t n_blocks, LeafBest start, std::int16_t* bound);
 
 // The name of the instruction set the kernels run on now (for example "AVX2").
 const char* target_name();

@@ -321,8 +321,8 @@ TEST_F(FastLoopTargets, ExactTiesGoToTheLowestNumber) {
     }
 }
 
-// The kernels against plain loops, on every target, over lengths and offsets
-// that leave partial vectors and chunks at both ends.
+// The kernels against plain loops, on every target, over lengths that leave
+// partial vectors, and a leaf search over whole blocks with many ties.
 TEST_F(FastLoopTargets, KernelsAgreeWithPlainLoops) {
     std::mt19937 rng(11);
     for (const std::int64_t target : targets()) {
@@ -334,7 +334,7 @@ TEST_F(FastLoopTargets, KernelsAgreeWithPlainLoops) {
             std::vector<std::uint8_t> ca(n), cb(n), f(n + 1, 77);
             for (std::size_t g = 0; g < n; ++g) {
                 a[g] = static_cast<std::int8_t>(static_cast<int>(rng() % 201) - 100);
-                b[g] = static_cast<std::int8_t>(static_cast<int>(rng() % 5) - 2);  // ties
+                b[g] = static_cast<std::int8_t>(static_cast<int>(rng() % 5) - 2);
                 prev[g] = static_cast<std::int16_t>(static_cast<int>(rng() % 1401) - 700);
                 ca[g] = static_cast<std::uint8_t>(rng() % 3 == 0 ? 0 : rng() % 256);
                 cb[g] = static_cast<std::uint8_t>(rng() % 2);
@@ -354,22 +354,55 @@ TEST_F(FastLoopTargets, KernelsAgreeWithPlainLoops) {
             }
             EXPECT_EQ(count, expected_count);
             EXPECT_EQ(f[n], 77);
+        }
+    }
+}
 
-            // Best state: plain scan, strictly larger replaces.
-            std::int64_t best = -1;
-            for (std::size_t g = 0; g < n; ++g) {
-                if (best < 0 || prev[g] + b[g] > prev[static_cast<std::size_t>(best)] + b[static_cast<std::size_t>(best)]) {
-                    best = static_cast<std::int64_t>(g);
+TEST_F(FastLoopTargets, LeafSearchFindsTheWinnerBlockByBlock) {
+    constexpr std::size_t B = fast_kernels::kBlockStates;
+    std::mt19937 rng(12);
+    for (const std::int64_t target : targets()) {
+        select(target);
+        SCOPED_TRACE(hwy::TargetName(target));
+        for (const std::size_t n_blocks : {1u, 2u, 5u, 17u, 40u}) {
+            for (const int spread : {3, 201}) {  // 3: scores -1 ... 1, ties everywhere
+                const std::size_t n = n_blocks * B;
+                std::vector<std::int16_t> t(n), mt(n_blocks + 1, 999);
+                std::vector<std::int8_t> s(n), ms(n_blocks);
+                std::vector<std::int32_t> number(n);
+                std::vector<std::int16_t> scratch(n_blocks);
+                for (std::size_t g = 0; g < n; ++g) {
+                    t[g] = static_cast<std::int16_t>(spread == 3 ? static_cast<int>(rng() % 5) * 10
+                                                                  : static_cast<int>(rng() % 1401) - 700);
+                    s[g] = static_cast<std::int8_t>(static_cast<int>(rng() % static_cast<unsigned>(spread)) -
+                                                    spread / 2);
+                    number[g] = static_cast<std::int32_t>(g);
                 }
-            }
-            EXPECT_EQ(fast_kernels::best_state(prev.data(), b.data(), n), best) << n;
+                std::shuffle(number.begin(), number.end(), rng);
 
-            for (const std::size_t begin : {std::size_t{0}, std::size_t{3}, n / 2}) {
-                for (const int threshold : {-800, -1, 0, 300, 699, 701, 40000, -40000}) {
-                    bool any = false;
-                    for (std::size_t g = begin; g < n; ++g) any = any || prev[g] + b[g] > threshold;
-                    EXPECT_EQ(fast_kernels::any_above(prev.data(), b.data(), begin, n, threshold), any)
-                        << n << " " << begin << " " << threshold;
+                fast_kernels::block_max(t.data(), n_blocks, mt.data());
+                for (std::size_t blk = 0; blk < n_blocks; ++blk) {
+                    ASSERT_EQ(mt[blk], *std::max_element(t.begin() + static_cast<std::ptrdiff_t>(blk * B),
+                                                         t.begin() + static_cast<std::ptrdiff_t>((blk + 1) * B)));
+                    ms[blk] = *std::max_element(s.begin() + static_cast<std::ptrdiff_t>(blk * B),
+                                                s.begin() + static_cast<std::ptrdiff_t>((blk + 1) * B));
+                }
+                EXPECT_EQ(mt[n_blocks], 999);  // nothing written past n_blocks
+
+                // The winner by a plain scan: largest total, lowest number.
+                std::size_t w = 0;
+                for (std::size_t g = 1; g < n; ++g) {
+                    const int tg = t[g] + s[g], tw = t[w] + s[w];
+                    if (tg > tw || (tg == tw && number[g] < number[w])) w = g;
+                }
+                for (int trial = 0; trial < 6; ++trial) {
+                    const std::size_t p = trial == 0 ? w : rng() % n;
+                    const fast_kernels::LeafBest start{t[p] + s[p], number[p], static_cast<std::int64_t>(p)};
+                    const auto full = fast_kernels::search_best(t.data(), s.data(), mt.data(), ms.data(),
+                                                                number.data(), n_blocks, start, scratch.data());
+                    EXPECT_EQ(full.position, static_cast<std::int64_t>(w));
+                    EXPECT_EQ(full.total, t[w] + s[w]);
+                    EXPECT_EQ(full.number, number[w]);
                 }
             }
         }
