@@ -62,9 +62,10 @@ public:
 
     // Reads HomeDir + GPFile into GridPoints and NG (every nv 0).
     LoadOutcome LoadGridFile();
-    // Reads the result at `path` (full path) with its grid; fills `data` (NF, FD, sense
-    // of each datum, DataType).  On success GridPoints is sorted by ascending votes,
-    // DataFile is `path`; the caller adds the path to the recent files.
+    // Reads the result at `path` (full path) with its grid; fills `data` (NF, FD with
+    // fp, ss and sense of each datum, DataType; StressHasBeenDesignated false).  On
+    // success GridPoints is sorted by ascending votes (equal votes in grid point order)
+    // and DataFile is `path`; the caller adds the path to the recent files.
     LoadOutcome LoadResultFile(const std::string& path, FaultDataSet& data);
     // Population standard deviation of nv over all NG grid points (0 for an empty grid).
     void ComputeVoteSd();
