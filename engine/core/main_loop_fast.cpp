@@ -5,11 +5,13 @@
 //
 // - the grid states are laid out again, once, in blocks of 64 states with
 //   similar scores (a median split on the datum whose scores vary most, block
-//   by block), in one shared copy of the two byte tables; every block keeps the
-//   largest score of each datum. Votes and ties still use the grid numbers;
+//   by block), in one shared copy of the scores and one of the compatibility
+//   flags as bits; every block keeps the largest score of each datum. Votes and
+//   ties still use the grid numbers;
 // - every pass over the grid is a vector kernel (main_loop_fast_kernels.h);
-// - F_2 is kept as well, so that F_j costs one pass at every level; a level is
-//   pruned before its partial sum is formed;
+// - the partial compatibility is a bit set, one bit per state; F_2 is kept as
+//   well, so that F_j costs one "and" of two bit sets at every level; a level
+//   is pruned before its partial sum is formed;
 // - a leaf adds no column: its best state is searched block by block, first
 //   in the block with the largest bound, and a block is skipped when its
 //   largest T_(k-1) plus the largest score of the leaf's datum cannot reach the
@@ -27,6 +29,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <climits>
 #include <chrono>
 #include <exception>
@@ -54,9 +57,10 @@ constexpr int kMaxK = 8;
 constexpr std::int64_t kFlushLeaves = 64;
 constexpr auto kProgressInterval = std::chrono::milliseconds(100);
 
-// The grid states in blocks of similar scores: a shared copy of the two byte
-// tables in that order, datum by datum and padded to whole blocks, with the
-// grid number of every position and the largest score of every block and datum.
+// The grid states in blocks of similar scores: a shared copy of the scores in
+// that order, datum by datum and padded to whole blocks, the compatibility
+// flags as bits (one 64-bit word per block), the grid number of every position
+// and the largest score of every block and datum.
 class BlockLayout {
 public:
     BlockLayout(const MainLoopInput& in, std::size_t n_grid)
@@ -69,20 +73,22 @@ public:
 
         const std::size_t cells = std::max<std::size_t>(n_data_ * n_pad_, 1);
         scores_ = hwy::AllocateAligned<std::int8_t>(cells);
-        flags_ = hwy::AllocateAligned<std::uint8_t>(cells);
         block_max_ = hwy::AllocateAligned<std::int8_t>(std::max<std::size_t>(n_data_ * n_blocks_, 1));
-        if (!scores_ || !flags_ || !block_max_) throw std::bad_alloc();
+        if (!scores_ || !block_max_) throw std::bad_alloc();
+        // One bit per state and one 64-bit word per block.
+        static_assert(fk::kBlockStates == 64);
+        bits_.assign(n_data_ * n_blocks_, 0);
         number_.assign(n_pad_, INT32_MAX);
         for (std::size_t p = 0; p < n_grid; ++p) number_[p] = order[p];
         for (std::size_t d = 0; d < n_data_; ++d) {
             const std::int8_t* fitness = in.fitness + d * n_grid;
             const std::uint8_t* compat = in.compatibility + d * n_grid;
             std::int8_t* s = scores_.get() + d * n_pad_;
-            std::uint8_t* c = flags_.get() + d * n_pad_;
+            std::uint64_t* c = bits_.data() + d * n_blocks_;
             // Padding states score below every real state and fit no datum.
             for (std::size_t p = 0; p < n_pad_; ++p) {
                 s[p] = p < n_grid ? fitness[order[p]] : kPaddingScore;
-                c[p] = p < n_grid ? compat[order[p]] : 0;
+                if (p < n_grid && compat[order[p]] != 0) c[p / 64] |= std::uint64_t{1} << (p % 64);
             }
             std::int8_t* m = block_max_.get() + d * n_blocks_;
             for (std::size_t b = 0; b < n_blocks_; ++b) {
@@ -94,7 +100,10 @@ public:
     std::size_t n_blocks() const { return n_blocks_; }
     std::size_t n_pad() const { return n_pad_; }
     const std::int8_t* score(std::int32_t d) const { return scores_.get() + column(d); }
-    const std::uint8_t* compat(std::int32_t d) const { return flags_.get() + column(d); }
+    // Compatibility of every position, bit p % 64 of word p / 64.
+    const std::uint64_t* compat(std::int32_t d) const {
+        return bits_.data() + static_cast<std::size_t>(d - 1) * n_blocks_;
+    }
     const std::int8_t* block_max(std::int32_t d) const {
         return block_max_.get() + static_cast<std::size_t>(d - 1) * n_blocks_;
     }
@@ -146,7 +155,7 @@ private:
     std::size_t n_blocks_;
     std::size_t n_pad_;
     hwy::AlignedFreeUniquePtr<std::int8_t[]> scores_;
-    hwy::AlignedFreeUniquePtr<std::uint8_t[]> flags_;
+    std::vector<std::uint64_t> bits_;
     hwy::AlignedFreeUniquePtr<std::int8_t[]> block_max_;
     std::vector<std::int32_t> number_;
 };
@@ -280,8 +289,8 @@ public:
         const std::size_t size = std::max<std::size_t>(n_pad_, 1);
         for (int j = 2; j < tree.k; ++j) {
             sums_[j] = hwy::AllocateAligned<std::int16_t>(size);
-            flags_[j] = hwy::AllocateAligned<std::uint8_t>(size);
-            if (!sums_[j] || !flags_[j]) throw std::bad_alloc();
+            flags_[j].assign(std::max<std::size_t>(n_blocks_, 1), 0);
+            if (!sums_[j]) throw std::bad_alloc();
         }
         sum_max_.assign(std::max<std::size_t>(n_blocks_, 1), 0);
         bounds_.assign(std::max<std::size_t>(n_blocks_, 1), 0);
@@ -292,8 +301,7 @@ public:
         subset_[1] = i1;
         subset_[2] = i2;
         fk::sum_pair(sums_[2].get(), layout_.score(i1), layout_.score(i2), n_pad_);
-        const std::size_t compatible =
-            fk::compat_and(flags_[2].get(), layout_.compat(i1), layout_.compat(i2), n_pad_);
+        const std::size_t compatible = compat_and(flags_[2].data(), layout_.compat(i1), layout_.compat(i2));
         if (tree_.k == 3) {
             leaves(compatible);
         } else {
@@ -305,6 +313,16 @@ public:
     std::int64_t leaves() const { return leaves_; }
 
 private:
+    // f = a and b, one bit per state; returns how many states are true.
+    std::size_t compat_and(std::uint64_t* f, const std::uint64_t* a, const std::uint64_t* b) const {
+        std::size_t count = 0;
+        for (std::size_t w = 0; w < n_blocks_; ++w) {
+            f[w] = a[w] & b[w];
+            count += static_cast<std::size_t>(std::popcount(f[w]));
+        }
+        return count;
+    }
+
     // Levels 3 ... k - 1; compatible_before counts the true entries of F_(j-1).
     void level(int j, std::size_t compatible_before) {
         if (j >= kMaxK) return;  // never: the inner levels end at k - 1 <= 7
@@ -314,7 +332,7 @@ private:
             const std::size_t compatible =
                 compatible_before == 0
                     ? 0
-                    : fk::compat_and(flags_[j].get(), flags_[j - 1].get(), layout_.compat(i), n_pad_);
+                    : compat_and(flags_[j].data(), flags_[j - 1].data(), layout_.compat(i));
             if (compatible == 0) {
                 // No subset beginning with this prefix can vote: count them as done.
                 progress_.skip(count_subsets(tree_.n - i, tree_.k - j));
@@ -333,7 +351,7 @@ private:
     void leaves(std::size_t compatible) {
         const int k = tree_.k;
         const std::int16_t* t = sums_[k - 1].get();
-        const std::uint8_t* f = flags_[k - 1].get();
+        const std::uint64_t* f = flags_[k - 1].data();
         const bool searched = compatible > 0;
         std::size_t top = 0;  // a state with the largest T_(k-1): where a full search starts
         if (searched) {
@@ -354,14 +372,15 @@ private:
 
     // The winner of the leaf, searched from the state at top; it votes when it
     // is compatible with all k data.
-    void vote(const std::int16_t* t, const std::uint8_t* f, std::int32_t i, std::size_t top) {
+    void vote(const std::int16_t* t, const std::uint64_t* f, std::int32_t i, std::size_t top) {
         const std::int8_t* s = layout_.score(i);
         const std::int32_t* number = layout_.number();
         const fk::LeafBest start{t[top] + s[top], number[top], static_cast<std::int64_t>(top)};
         const fk::LeafBest best =
             fk::search_best(t, s, sum_max_.data(), layout_.block_max(i), number, n_blocks_, start, bounds_.data());
         const auto at = static_cast<std::size_t>(best.position);
-        if (f[at] != 0 && layout_.compat(i)[at] != 0) ++votes_[number[at]];
+        const std::uint64_t bit = std::uint64_t{1} << (at % 64);
+        if ((f[at / 64] & layout_.compat(i)[at / 64] & bit) != 0) ++votes_[number[at]];
     }
 
     const Tree& tree_;
@@ -371,7 +390,7 @@ private:
     const std::size_t n_pad_;
     const std::size_t n_blocks_;
     hwy::AlignedFreeUniquePtr<std::int16_t[]> sums_[kMaxK + 1];
-    hwy::AlignedFreeUniquePtr<std::uint8_t[]> flags_[kMaxK + 1];
+    std::vector<std::uint64_t> flags_[kMaxK + 1];
     std::vector<std::int16_t> sum_max_;
     std::vector<std::int16_t> bounds_;
     std::int32_t subset_[kMaxK + 1] = {};

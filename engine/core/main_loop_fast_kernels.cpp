@@ -23,7 +23,6 @@ namespace hn = hwy::HWY_NAMESPACE;
 
 using D16 = hn::ScalableTag<std::int16_t>;
 using D8 = hn::Rebind<std::int8_t, D16>;  // as many score bytes as 16-bit lanes
-using DU8 = hn::ScalableTag<std::uint8_t>;
 
 // One vector of leaf totals t[g] + s[g], starting at g.
 HWY_INLINE hn::Vec<D16> Totals(D16 d, D8 d8, const std::int16_t* HWY_RESTRICT t,
@@ -53,26 +52,6 @@ void SumNext(std::int16_t* HWY_RESTRICT t, const std::int16_t* HWY_RESTRICT prev
     std::size_t g = 0;
     for (; g + N <= n; g += N) hn::StoreU(Totals(d, d8, prev, s, g), d, t + g);
     for (; g < n; ++g) t[g] = static_cast<std::int16_t>(prev[g] + s[g]);
-}
-
-// The minimum of two flag bytes is non-zero exactly when both are: a logical
-// "and" that accepts any non-zero byte as true.
-std::size_t CompatAnd(std::uint8_t* f, const std::uint8_t* a, const std::uint8_t* b, std::size_t n) {
-    const DU8 d;
-    const std::size_t N = hn::Lanes(d);
-    const auto zero = hn::Zero(d);
-    std::size_t zeros = 0;
-    std::size_t g = 0;
-    for (; g + N <= n; g += N) {
-        const auto v = hn::Min(hn::LoadU(d, a + g), hn::LoadU(d, b + g));
-        hn::StoreU(v, d, f + g);
-        zeros += hn::CountTrue(d, hn::Eq(v, zero));
-    }
-    for (; g < n; ++g) {
-        f[g] = (a[g] != 0 && b[g] != 0) ? 1 : 0;
-        zeros += f[g] == 0 ? 1 : 0;
-    }
-    return n - zeros;
 }
 
 // The largest lane of v.
@@ -195,7 +174,6 @@ namespace quillon::engine::fast_kernels {
 
 HWY_EXPORT(SumPair);
 HWY_EXPORT(SumNext);
-HWY_EXPORT(CompatAnd);
 HWY_EXPORT(BlockMax);
 HWY_EXPORT(SearchBest);
 HWY_EXPORT(CurrentTarget);
@@ -206,10 +184,6 @@ void sum_pair(std::int16_t* t, const std::int8_t* a, const std::int8_t* b, std::
 
 void sum_next(std::int16_t* t, const std::int16_t* prev, const std::int8_t* s, std::size_t n) {
     HWY_DYNAMIC_DISPATCH(SumNext)(t, prev, s, n);
-}
-
-std::size_t compat_and(std::uint8_t* f, const std::uint8_t* a, const std::uint8_t* b, std::size_t n) {
-    return HWY_DYNAMIC_DISPATCH(CompatAnd)(f, a, b, n);
 }
 
 void block_max(const std::int16_t* t, std::size_t n_blocks, std::int16_t* mt) {

@@ -3,8 +3,7 @@
 // SSE4, SSSE3 on x86; NEON, SVE on Arm; always the portable scalar target) and
 // the best one the processor supports is chosen at run time.
 //
-// Arrays: partial sums are 16-bit, scores are the fitness table's signed bytes,
-// compatibility flags are bytes read as booleans (any non-zero value is true).
+// Arrays: partial sums are 16-bit, scores are the fitness table's signed bytes.
 // Every array holds at least n entries; none needs any alignment.
 #pragma once
 
@@ -18,10 +17,6 @@ void sum_pair(std::int16_t* t, const std::int8_t* a, const std::int8_t* b, std::
 
 // t[g] = prev[g] + s[g]: the partial sum of one more datum.
 void sum_next(std::int16_t* t, const std::int16_t* prev, const std::int8_t* s, std::size_t n);
-
-// f[g] = a[g] and b[g]; returns how many f[g] are true. f holds a non-zero
-// byte for true and 0 for false; f may be a or b.
-std::size_t compat_and(std::uint8_t* f, const std::uint8_t* a, const std::uint8_t* b, std::size_t n);
 
 // Grid states are taken in blocks of kBlockStates; arrays of partial sums and
 // scores used by block_max and search_best hold whole blocks (the last one
