@@ -72,8 +72,8 @@ TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent) {
     banner->setPixmap(Banner());
     layout->addWidget(banner);
     auto* comments = new QLabel("Post Processor of the Quillon\n\n"
-                                "Stress inversion of fault-slip data and focal mechanisms\n"
-                                "by the multiple inverse method.\n"
+                                "Stress inversion of fault-slip data\n"
+                                "and focal mechanisms.\n"
                                 "The Quillon project");
     comments->setObjectName("Comments");
     layout->addWidget(comments);
