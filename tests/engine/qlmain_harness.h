@@ -109,12 +109,21 @@ public:
     QlmainResult run(std::string_view input, const std::vector<std::string>& args = {},
                      int timeout_s = 60) const {
         write_whole_file(root_ / "io" / "stdin", input);
-        std::string cmd = "cd " + shell_quote(home().string()) + " && exec timeout " +
-                          std::to_string(timeout_s) + " " + shell_quote(QLMAIN_PATH);
-        for (const auto& a : args) cmd += " " + shell_quote(a);
-        cmd += " <" + shell_quote((root_ / "io" / "stdin").string());
-        cmd += " >" + shell_quote((root_ / "io" / "stdout").string());
-        cmd += " 2>" + shell_quote((root_ / "io" / "stderr").string());
+        // Built by appending: GCC 12 warns falsely about "literal" + std::string.
+        std::string cmd = "cd ";
+        cmd += shell_quote(home().string());
+        cmd += " && exec timeout ";
+        cmd += std::to_string(timeout_s);
+        cmd += ' ';
+        cmd += shell_quote(QLMAIN_PATH);
+        for (const auto& a : args) {
+            cmd += ' ';
+            cmd += shell_quote(a);
+        }
+        for (const auto& [op, name] : {std::pair{" <", "stdin"}, {" >", "stdout"}, {" 2>", "stderr"}}) {
+            cmd += op;
+            cmd += shell_quote((root_ / "io" / name).string());
+        }
         const int status = std::system(cmd.c_str());
         QlmainResult r;
         if (status != -1 && WIFEXITED(status)) r.exit_code = WEXITSTATUS(status);

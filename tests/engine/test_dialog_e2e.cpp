@@ -88,13 +88,16 @@ TEST(QlmainDialog, SavePromptProposesTheDataPath) {
 TEST(QlmainDialog, NameWithoutExtensionGetsTxt) {
     QlmainHome home;
     home.write("mydata.txt", "1 2 3 4 N\n");
-    const QlmainResult r = home.run("mydata\nresult\n");
-    // Both names received ".txt": the data file was found, and the save proposal was
-    // the data path, replaced by the typed name; then the class prompt hits the end of input.
-    EXPECT_THAT(r.out, HasSubstr("(" + home.path("mydata.txt").string() + ") : "));
+    home.write("result.txt", "old\r\n");
+    const QlmainResult r = home.run("mydata\nresult\nn\n");
+    // Both names received ".txt": the data file was found and proposed as the
+    // result name, and the typed result name met the existing result.txt.
+    std::string proposal = "(";
+    proposal += home.path("mydata.txt").string();
+    proposal += ") : ";
+    EXPECT_THAT(r.out, HasSubstr(proposal));
     EXPECT_THAT(r.out, Not(HasSubstr("Data file not exist")));
-    EXPECT_THAT(r.out, HasSubstr(kClassPrompt));
-    EXPECT_THAT(r.out, Not(HasSubstr("already exist")));
+    EXPECT_THAT(r.out, HasSubstr("\n   File " + home.path("result.txt").string() + "\n     already exist.\n"));
 }
 
 TEST(QlmainDialog, MissingDataFile) {
@@ -249,6 +252,18 @@ INSTANTIATE_TEST_SUITE_P(
                       "read_cgp_file", "  Invalid data at the line number         3"},
         ErrorStopCase{"ResultNotCreatable", {}, "no/such/folder/out.ql4", "QLN_save_results", "  File I/O error"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(QlmainErrorStopUnreadable, DataFileNotReadable) {
+    // The driver sees the file; the reader cannot open it.
+    if (geteuid() == 0) GTEST_SKIP() << "the superuser reads any file";
+    QlmainHome home;
+    add_run_files(home);
+    std::filesystem::permissions(home.path("faults.fdt"), std::filesystem::perms::none);
+    const QlmainResult r = home.run("faults.fdt\nout.ql4\n1\n3\n\n\n");
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_THAT(r.out, EndsWith("\n   Error in the subprogram read_data_file\n   Data file not found\n\n"
+                                "   Execution terminated.\n\n  Press Enter to end the program. "));
+}
 
 TEST(QlmainArrayFile, MissingArrayWaitsForOneLine) {
     QlmainHome home;

@@ -73,6 +73,14 @@ INSTANTIATE_TEST_SUITE_P(
                       PrefCase{"SubFolder", "grids/g.cgp\n10\n", "grids/g.cgp", 10}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(PrefFile, GridPathIsCutAt300Characters) {
+    QlmainHome home;
+    home.write("pref.txt", std::string(310, 'g') + "\n10\n");
+    EngineTables t;
+    read_pref_file(home.home().string(), t);
+    EXPECT_EQ(t.cgp_file_path, (home.home().string() + "/" + std::string(310, 'g')).substr(0, 300));
+}
+
 TEST(PrefFile, Failures) {
     struct Case {
         const char* content;   // nullptr: no file
