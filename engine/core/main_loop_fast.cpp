@@ -29,7 +29,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <bit>
 #include <climits>
 #include <chrono>
 #include <exception>
@@ -301,7 +300,7 @@ public:
         subset_[1] = i1;
         subset_[2] = i2;
         fk::sum_pair(sums_[2].get(), layout_.score(i1), layout_.score(i2), n_pad_);
-        const std::size_t compatible = compat_and(flags_[2].data(), layout_.compat(i1), layout_.compat(i2));
+        const bool compatible = compat_and(flags_[2].data(), layout_.compat(i1), layout_.compat(i2));
         if (tree_.k == 3) {
             leaves(compatible);
         } else {
@@ -313,27 +312,25 @@ public:
     std::int64_t leaves() const { return leaves_; }
 
 private:
-    // f = a and b, one bit per state; returns how many states are true.
-    std::size_t compat_and(std::uint64_t* f, const std::uint64_t* a, const std::uint64_t* b) const {
-        std::size_t count = 0;
+    // f = a and b, one bit per state; returns whether any state is true.
+    bool compat_and(std::uint64_t* f, const std::uint64_t* a, const std::uint64_t* b) const {
+        std::uint64_t any = 0;
         for (std::size_t w = 0; w < n_blocks_; ++w) {
             f[w] = a[w] & b[w];
-            count += static_cast<std::size_t>(std::popcount(f[w]));
+            any |= f[w];
         }
-        return count;
+        return any != 0;
     }
 
-    // Levels 3 ... k - 1; compatible_before counts the true entries of F_(j-1).
-    void level(int j, std::size_t compatible_before) {
+    // Levels 3 ... k - 1; compatible_before: whether F_(j-1) has a true entry.
+    void level(int j, bool compatible_before) {
         if (j >= kMaxK) return;  // never: the inner levels end at k - 1 <= 7
         for (std::int32_t i = tree_.first(subset_[j - 1]); i <= tree_.last(j); ++i) {
             subset_[j] = i;
             // F_j has no true entry when F_(j-1) has none.
-            const std::size_t compatible =
-                compatible_before == 0
-                    ? 0
-                    : compat_and(flags_[j].data(), flags_[j - 1].data(), layout_.compat(i));
-            if (compatible == 0) {
+            const bool compatible =
+                compatible_before && compat_and(flags_[j].data(), flags_[j - 1].data(), layout_.compat(i));
+            if (!compatible) {
                 // No subset beginning with this prefix can vote: count them as done.
                 progress_.skip(count_subsets(tree_.n - i, tree_.k - j));
                 continue;
@@ -348,11 +345,11 @@ private:
     }
 
     // Level k: every subset that completes the current prefix of k - 1 data.
-    void leaves(std::size_t compatible) {
+    void leaves(bool compatible) {
         const int k = tree_.k;
         const std::int16_t* t = sums_[k - 1].get();
         const std::uint64_t* f = flags_[k - 1].data();
-        const bool searched = compatible > 0;
+        const bool searched = compatible;
         std::size_t top = 0;  // a state with the largest T_(k-1): where a full search starts
         if (searched) {
             fk::block_max(t, n_blocks_, sum_max_.data());
