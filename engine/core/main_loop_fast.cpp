@@ -17,9 +17,8 @@
 //   largest T_(k-1) plus the largest score of the leaf's datum cannot reach the
 //   best total found so far. The winner votes when it is compatible with all k
 //   data, read from F_(k-1) and the leaf's column;
-// - a leaf whose prefix leaves no grid state compatible with all its data (for
-//   k = 3: none compatible with the first two) is counted and not searched: it
-//   cannot vote;
+// - a leaf with no grid state compatible with all its data (one "and" of two
+//   bit sets tells) is counted and not searched: it cannot vote;
 // - the subtrees below each pair (i_1, i_2) are shared dynamically among the
 //   threads; each thread counts its votes in its own array and the arrays are
 //   added at the end.
@@ -322,6 +321,13 @@ private:
         return any != 0;
     }
 
+    // Whether some state is true in both bit sets.
+    bool any_common(const std::uint64_t* a, const std::uint64_t* b) const {
+        std::uint64_t any = 0;
+        for (std::size_t w = 0; w < n_blocks_; ++w) any |= a[w] & b[w];
+        return any != 0;
+    }
+
     // Levels 3 ... k - 1; compatible_before: whether F_(j-1) has a true entry.
     void level(int j, bool compatible_before) {
         if (j >= kMaxK) return;  // never: the inner levels end at k - 1 <= 7
@@ -362,7 +368,8 @@ private:
         for (std::int32_t i = tree_.first(subset_[k - 1]); i <= tree_.last(k); ++i) {
             subset_[k] = i;
             ++leaves_;
-            if (searched) vote(t, f, i, top);
+            // A leaf without a state compatible with all its data cannot vote.
+            if (searched && any_common(f, layout_.compat(i))) vote(t, f, i, top);
             progress_.leaf();
         }
     }
