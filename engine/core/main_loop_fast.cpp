@@ -61,13 +61,31 @@ constexpr auto kProgressInterval = std::chrono::milliseconds(100);
 // and the largest score of every block and datum.
 class BlockLayout {
 public:
-    BlockLayout(const MainLoopInput& in, std::size_t n_grid)
+    // Built by threads threads; the layout does not depend on their number.
+    BlockLayout(const MainLoopInput& in, std::size_t n_grid, int threads)
         : n_data_(static_cast<std::size_t>(std::max(in.n_data, 0))),
           n_blocks_((n_grid + fk::kBlockStates - 1) / fk::kBlockStates),
           n_pad_(n_blocks_ * fk::kBlockStates) {
         std::vector<std::int32_t> order(n_grid);
         for (std::size_t g = 0; g < n_grid; ++g) order[g] = static_cast<std::int32_t>(g);
-        arrange(in, n_grid, order, 0, n_grid);
+        // The first splits one by one, until there are enough parts to share
+        // among the threads; then every part on its own.
+        std::vector<std::pair<std::size_t, std::size_t>> parts{{0, n_grid}};
+        for (int round = 0; round < 6; ++round) {
+            std::vector<std::pair<std::size_t, std::size_t>> next;
+            for (const auto& [begin, end] : parts) {
+                const std::size_t mid = split(in, n_grid, order, begin, end);
+                next.emplace_back(begin, mid);
+                if (mid < end) next.emplace_back(mid, end);
+            }
+            parts.swap(next);
+        }
+        const auto n_parts = static_cast<std::int64_t>(parts.size());
+#pragma omp parallel for schedule(dynamic, 1) num_threads(threads) if (threads > 1)
+        for (std::int64_t i = 0; i < n_parts; ++i) {
+            const auto& part = parts[static_cast<std::size_t>(i)];
+            arrange(in, n_grid, order, part.first, part.second);
+        }
 
         const std::size_t cells = std::max<std::size_t>(n_data_ * n_pad_, 1);
         scores_ = hwy::AllocateAligned<std::int8_t>(cells);
@@ -78,7 +96,10 @@ public:
         bits_.assign(n_data_ * n_blocks_, 0);
         number_.assign(n_pad_, INT32_MAX);
         for (std::size_t p = 0; p < n_grid; ++p) number_[p] = order[p];
-        for (std::size_t d = 0; d < n_data_; ++d) {
+        const auto n_data = static_cast<std::int64_t>(n_data_);
+#pragma omp parallel for schedule(static) num_threads(threads) if (threads > 1)
+        for (std::int64_t datum = 0; datum < n_data; ++datum) {
+            const auto d = static_cast<std::size_t>(datum);
             const std::int8_t* fitness = in.fitness + d * n_grid;
             const std::uint8_t* compat = in.compatibility + d * n_grid;
             std::int8_t* s = scores_.get() + d * n_pad_;
@@ -113,13 +134,23 @@ private:
     std::size_t column(std::int32_t d) const { return static_cast<std::size_t>(d - 1) * n_pad_; }
 
     // Orders order[begin, end) so that every whole block holds states with
-    // similar scores: split at a block boundary near the median of the datum
-    // whose scores vary most there (estimated on at most 256 states), and
-    // recurse on both halves.
+    // similar scores, by splitting it again and again.
     void arrange(const MainLoopInput& in, std::size_t n_grid, std::vector<std::int32_t>& order,
                  std::size_t begin, std::size_t end) const {
+        const std::size_t mid = split(in, n_grid, order, begin, end);
+        if (mid == end) return;
+        arrange(in, n_grid, order, begin, mid);
+        arrange(in, n_grid, order, mid, end);
+    }
+
+    // Splits order[begin, end) at a block boundary near the median of the
+    // datum whose scores vary most there (estimated on at most 256 states),
+    // higher scores first; returns the boundary, or end when the range fits in
+    // one block.
+    std::size_t split(const MainLoopInput& in, std::size_t n_grid, std::vector<std::int32_t>& order,
+                      std::size_t begin, std::size_t end) const {
         const std::size_t size = end - begin;
-        if (size <= fk::kBlockStates || n_data_ == 0) return;
+        if (size <= fk::kBlockStates || n_data_ == 0) return end;
         const std::size_t step = std::max<std::size_t>(1, size / 256);
         std::size_t widest = 0;
         double widest_variance = -1;
@@ -145,8 +176,7 @@ private:
                          order.begin() + static_cast<std::ptrdiff_t>(mid),
                          order.begin() + static_cast<std::ptrdiff_t>(end),
                          [&](std::int32_t a, std::int32_t b) { return column[a] > column[b]; });
-        arrange(in, n_grid, order, begin, mid);
-        arrange(in, n_grid, order, mid, end);
+        return mid;
     }
 
     std::size_t n_data_;
@@ -427,13 +457,14 @@ FastLoopStats main_loop_fast(const MainLoopInput& in, std::span<std::int32_t> vo
     }
 
     std::fill(votes.begin(), votes.end(), 0);
-    const BlockLayout layout(in, n_grid);
+    if (threads <= 0) threads = main_loop_fast_default_threads();
+    const BlockLayout layout(in, n_grid, threads);
     const Tree tree{in, layout, in.n_data, in.k, n_grid, count_subsets(in.n_data, in.k)};
     const auto pairs = first_pairs(tree);
     const auto units = static_cast<std::int64_t>(pairs.size());
 
     FastLoopStats stats;
-    if (threads <= 0) threads = main_loop_fast_default_threads();
+    // No more threads than units of work.
     threads = static_cast<int>(std::clamp<std::int64_t>(units, 1, threads));
     stats.threads = threads;
 
