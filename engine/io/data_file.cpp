@@ -53,8 +53,8 @@ void store_data(ListReader& reader, std::int16_t n_data, std::vector<FaultDatum>
 }
 
 void read_data_file(EngineTables& tables) {
-    std::ifstream in(tables.data_path, std::ios::binary);
-    if (!in) error_stop("read_data_file", "Data file not found");
+    std::ifstream in;
+    if (!open_for_reading(tables.data_path, in)) error_stop("read_data_file", "Data file not found");
     ListReader reader(in);
 
     const std::int16_t count = count_data(reader);

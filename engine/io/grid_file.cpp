@@ -27,8 +27,8 @@ constexpr std::size_t kPaddedNameLength = 300;
 }  // namespace
 
 void read_cgp_file(EngineTables& tables) {
-    std::ifstream in(tables.cgp_file_path, std::ios::binary);
-    if (!in) error_stop("read_cgp_file", "CGP file not found");
+    std::ifstream in;
+    if (!open_for_reading(tables.cgp_file_path, in)) error_stop("read_cgp_file", "CGP file not found");
     ListReader reader(in);
 
     std::int32_t n_grid = 0;
@@ -72,8 +72,8 @@ void read_cgp_file(EngineTables& tables) {
 
 std::string read_array_file(const std::string& home_directory, EngineTables& tables, Console& console) {
     const std::string path = std::string(trim_trailing_blanks(home_directory)) + "/qln_array.txt";
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::ifstream in;
+    if (!open_for_reading(path, in)) {
         std::string name = "qln_array.txt";
         name.resize(kPaddedNameLength, ' ');
         console.line(" *** Error : " + name + " not available.");

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cfloat>
 #include <cmath>
+#include <filesystem>
 #include <limits>
 
 namespace quillon::engine {
@@ -199,6 +200,13 @@ bool read_fixed_int(std::string_view line, std::size_t width, std::int32_t& valu
         return false;
     value = static_cast<std::int32_t>(v);
     return true;
+}
+
+bool open_for_reading(const std::string& path, std::ifstream& in) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) return false;
+    in.open(path, std::ios::binary);
+    return static_cast<bool>(in);
 }
 
 std::string_view trim_trailing_blanks(std::string_view text) {

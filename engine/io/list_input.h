@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <fstream>
 #include <istream>
 #include <optional>
 #include <string>
@@ -62,6 +63,10 @@ bool parse_real_item(std::string_view item, float& value);
 // blanks only (or a line shorter than the field and blank) reads as 0. Any other
 // character, or a value outside 32 bits, fails.
 bool read_fixed_int(std::string_view line, std::size_t width, std::int32_t& value);
+
+// Opens a file for reading; false when it cannot be opened or is a folder (which
+// the system would open, only to fail at the first read).
+bool open_for_reading(const std::string& path, std::ifstream& in);
 
 // Text without trailing blanks.
 std::string_view trim_trailing_blanks(std::string_view text);

@@ -22,8 +22,8 @@ bool read_text_line(std::istream& in, std::string& line) {
 
 void read_pref_file(const std::string& home_directory, EngineTables& tables) {
     const std::string name = std::string(trim_trailing_blanks(home_directory)) + "/pref.txt";
-    std::ifstream in(name, std::ios::binary);
-    if (!in) error_stop("read_pref_file", "File 'pref.txt' not found");
+    std::ifstream in;
+    if (!open_for_reading(name, in)) error_stop("read_pref_file", "File 'pref.txt' not found");
 
     std::string line;
     if (!read_text_line(in, line)) error_stop("read_pref_file", "Invalid pref file");

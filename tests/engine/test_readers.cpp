@@ -86,12 +86,14 @@ TEST(PrefFile, Failures) {
         const char* content;   // nullptr: no file
         const char* message;
     };
-    for (const Case& c : {Case{nullptr, "File 'pref.txt' not found"}, Case{"", "Invalid pref file"},
+    for (const Case& c : {Case{nullptr, "File 'pref.txt' not found"}, Case{"<folder>", "File 'pref.txt' not found"},
+                          Case{"", "Invalid pref file"},
                           Case{"grid.cgp\n", "Invalid pref file"}, Case{"grid.cgp", "Invalid pref file"},
                           Case{"grid.cgp\n30 word\n", "Invalid pref file"},
                           Case{"grid.cgp\n3.5\n", "Invalid pref file"}}) {
         QlmainHome home;
-        if (c.content) home.write("pref.txt", c.content);
+        if (c.content && std::string(c.content) == "<folder>") std::filesystem::create_directory(home.path("pref.txt"));
+        else if (c.content) home.write("pref.txt", c.content);
         EngineTables t;
         const Stop s = expect_error_stop([&] { read_pref_file(home.home().string(), t); });
         EXPECT_EQ(s.routine, "read_pref_file");
@@ -174,12 +176,14 @@ TEST(DataFile, Failures) {
 
 TEST(DataFile, MissingFile) {
     QlmainHome home;
-    EngineTables t;
-    t.data_path = home.path("none.fdt").string();
-    const Stop s = expect_error_stop([&] { read_data_file(t); });
-    EXPECT_EQ(s.routine, "read_data_file");
-    EXPECT_EQ(s.message, "Data file not found");
-    EXPECT_FALSE(s.line.has_value());
+    for (const std::string& path : {home.path("none.fdt").string(), home.home().string()}) {
+        EngineTables t;
+        t.data_path = path;
+        const Stop s = expect_error_stop([&] { read_data_file(t); });
+        EXPECT_EQ(s.routine, "read_data_file");
+        EXPECT_EQ(s.message, "Data file not found") << path;
+        EXPECT_FALSE(s.line.has_value());
+    }
 }
 
 TEST(DataFile, StoringPassReportsWithItsOwnWording) {
@@ -278,12 +282,15 @@ TEST(CgpFile, Failures) {
 
 TEST(CgpFile, MissingFile) {
     QlmainHome home;
-    EngineTables t;
-    t.cgp_file_path = home.path("none.cgp").string();
-    const Stop s = expect_error_stop([&] { read_cgp_file(t); });
-    EXPECT_EQ(s.routine, "read_cgp_file");
-    EXPECT_EQ(s.message, "CGP file not found");
-    EXPECT_FALSE(s.line.has_value());
+    // An empty pref.txt line 1 names the home directory itself: not a grid file.
+    for (const std::string& path : {home.path("none.cgp").string(), home.home().string() + "/"}) {
+        EngineTables t;
+        t.cgp_file_path = path;
+        const Stop s = expect_error_stop([&] { read_cgp_file(t); });
+        EXPECT_EQ(s.routine, "read_cgp_file");
+        EXPECT_EQ(s.message, "CGP file not found") << path;
+        EXPECT_FALSE(s.line.has_value());
+    }
 }
 
 // ---------------------------------------------------------------- qln_array.txt
