@@ -3,6 +3,7 @@
 // matching questions, nothing pauses and every failure exits non-zero.
 #include <CLI/CLI.hpp>
 
+#include <csignal>
 #include <exception>
 #include <iostream>
 #include <new>
@@ -40,6 +41,10 @@ int main(int argc, char** argv) {
         if (*o_k) inputs.k = k;
         inputs.run_options.reference_loop = main_loop == "reference";
     }
+
+    // A file-size limit then fails the result write, which is reported, instead
+    // of killing the program.
+    std::signal(SIGXFSZ, SIG_IGN);
 
     Console console(std::cin, std::cout);
     // The interactive program ends with status 0 on every stop; a batch run
