@@ -180,6 +180,13 @@ void run_driver(Console& console, const DriverInputs& inputs) {
         stop();
     }
     std::error_code ec;
+    // The save prompt proposes the data path itself; taking it would replace the
+    // data by the result, so the run refuses a result file that is the data file.
+    if (std::filesystem::equivalent(data_path, result_path, ec)) {
+        console.line("  The result file is the data file --- Execution aborted.");
+        stop();
+    }
+    ec.clear();
     if (std::filesystem::exists(result_path, ec) && !inputs.overwrite) {
         console.line("  File " + std::string(trim_trailing_blanks(result_path)));
         console.line("    already exist.");

@@ -77,11 +77,11 @@ TEST(QlmainDialog, SavePromptProposesTheDataPath) {
     QlmainHome home;
     add_run_files(home);
     const std::string data = home.path("faults.fdt").string();
-    // The empty save answer takes the proposal: the data file itself, which exists,
-    // so the overwrite question follows; "n" ends the run there.
-    const QlmainResult r = home.run("faults.fdt\n\nn\n");
+    // The empty save answer takes the proposal: the data file itself, which the
+    // run refuses to replace.
+    const QlmainResult r = home.run("faults.fdt\n\n");
     EXPECT_THAT(r.out, HasSubstr("  Save results as [QLN File (*.ql4) / All Files (*.*)] (" + data + ") : "));
-    EXPECT_THAT(r.out, HasSubstr("\n   File " + data + "\n"));
+    EXPECT_THAT(r.out, HasSubstr("The result file is the data file"));
     EXPECT_EQ(home.read("faults.fdt"), read_whole_file(kFixtures + "faults.fdt"));
 }
 
@@ -129,6 +129,23 @@ TEST(QlmainDialog, OverwriteQuestion) {
             EXPECT_EQ(home.read("out.ql4"), "old\r\n");
         }
         EXPECT_EQ(r.exit_code, 0);
+    }
+}
+
+TEST(QlmainDialog, ResultFileThatIsTheDataFileIsRefused) {
+    // An empty save answer takes the proposed name, the data file; "y" must not
+    // then replace the data by the result, in the dialog or in batch mode.
+    for (const char* args : {"", "batch"}) {
+        QlmainHome home;
+        add_run_files(home);
+        const std::string data = home.read("faults.fdt");
+        const QlmainResult r = *args ? home.run("", {"--data", "faults.fdt", "--result", "faults.fdt", "--overwrite",
+                                                     "--class", "1", "-k", "3"})
+                                     : home.run("faults.fdt\n\ny\n1\n3\n");
+        EXPECT_THAT(r.out, EndsWith("   The result file is the data file --- Execution aborted.\n")) << args;
+        EXPECT_THAT(r.out, Not(HasSubstr("already exist"))) << args;
+        EXPECT_EQ(home.read("faults.fdt"), data) << args;
+        EXPECT_EQ(r.exit_code, *args ? 1 : 0) << args;
     }
 }
 
