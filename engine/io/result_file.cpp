@@ -21,6 +21,8 @@ namespace {
 
 constexpr std::size_t kNamePartLength = 256;
 constexpr const char* kEol = "\r\n";
+// Room left for the temporary suffix within a 255-byte file name.
+constexpr std::size_t kTempBaseLength = 200;
 
 // "yyyy/mm/dd hh:mm:ss.sss" from the run's date text yyyymmdd and time text hhmmss.sss.
 std::string date_time(std::string date, std::string time) {
@@ -63,11 +65,16 @@ void replace_file(const std::string& target_path, const std::string& content) {
         error_stop("QLN_save_results", "File I/O error");
     const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
 
+    // The temporary name adds about 30 characters to the target's; the target's
+    // part is shortened so that a long but valid result name stays within the
+    // file system's limit on the length of one name.
+    std::string base = target.filename().string();
+    if (base.size() > kTempBaseLength) base.resize(kTempBaseLength);
     std::string temp;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
         std::string name = ".";
-        name += target.filename().string();
+        name += base;
         name += ".qlmain-";
         name += std::to_string(::getpid());
         name += '-';

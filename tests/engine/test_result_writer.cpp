@@ -143,6 +143,20 @@ TEST(ResultFile, ReplacesLongerFileCompletely) {
     EXPECT_THAT(home.listing(), ElementsAre("out.ql4"));   // no temporary file left
 }
 
+TEST(ResultFile, LongValidNameIsWritten) {
+    // A name close to the 255-byte limit of one file name is valid; the
+    // temporary file written beside it must not push its own name past that limit.
+    for (const std::size_t length : {200u, 240u, 255u}) {
+        QlmainHome home;
+        const std::string name = std::string(length - 4, 'r') + ".ql4";
+        EngineTables t = tables_with({datum(1, 2, 3, 4, 'N')}, {0, 2});
+        t.result_path = home.path(name).string();
+        QLN_save_results(t, "g.cgp", "/d.fdt", 3, "l", "20260101", "000000.000", "20260101", "000000.000");
+        EXPECT_TRUE(home.read(name).starts_with("       1\r\n")) << length;
+        EXPECT_THAT(home.listing(), ElementsAre(name)) << length;
+    }
+}
+
 TEST(ResultFile, CannotBeCreated) {
     QlmainHome home;
     home.write("folder/keep", "");
