@@ -465,12 +465,16 @@ void TFormM5main::Terminate() {
     if (Termination) return;
     Termination = true;
     DSBmp = QImage();
-    while (PreviousFiles.size() > 15) PreviousFiles.removeLast();
-    QByteArray text;
-    for (const QString& f : PreviousFiles) text += f.toUtf8() + "\r\n";
-    QString error;
-    // The list is written whole or not at all; a failure loses only the list.
-    platform::writeFileAtomically(HomeDir + "prevfiles.txt", text, &error);
+    // An end before the list was read (the default grid could not be loaded
+    // at the first showing) leaves prevfiles.txt as it is.
+    if (previousFilesRead_) {
+        while (PreviousFiles.size() > 15) PreviousFiles.removeLast();
+        QByteArray text;
+        for (const QString& f : PreviousFiles) text += f.toUtf8() + "\r\n";
+        QString error;
+        // The list is written whole or not at all; a failure loses only the list.
+        platform::writeFileAtomically(HomeDir + "prevfiles.txt", text, &error);
+    }
     if (windows_.fd) windows_.fd->Terminate();
     Model.GridPoints.clear();
     Model.NG = 0;

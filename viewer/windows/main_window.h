@@ -167,6 +167,9 @@ private:
     platform::UserPort& port_;
     SecondaryWindows windows_;
     bool shown_ = false;
+    // prevfiles.txt has been read: only then may the end of the program
+    // write the list back (an end before the reading would empty the file).
+    bool previousFilesRead_ = false;
 
     QMenu* fileMenu_ = nullptr;
     std::array<QAction*, 17> SubmenuFileName{};   // 0: separator, 1..16: recent files

@@ -112,6 +112,7 @@ void TFormM5main::handleDroppedFiles(const QStringList& files) {
 
 void TFormM5main::LoadPreviousFiles() {
     PreviousFiles.clear();
+    previousFilesRead_ = true;
     QFile f(HomeDir + "prevfiles.txt");
     if (f.exists() && f.open(QIODevice::ReadOnly)) {
         const QString text = QString::fromUtf8(f.readAll());

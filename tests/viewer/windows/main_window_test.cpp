@@ -80,11 +80,16 @@ TEST_F(MainWindowTest, StartWithoutTheDefaultGrid) {
 }
 
 TEST_F(MainWindowTest, UnreadableDefaultGridEndsTheProgram) {
+    const QString r = fx.WriteResult("kept.ql4", {{2, 4}});
+    const QByteArray list = (r + "\r\n").toUtf8();
+    fx.WriteText("prevfiles.txt", list);
     fx.WriteText("Unif60000.cgp", "4 \r\n90 0 0 90 0.0\r\n");   // count line with a trailing blank
     fx.Start();
     EXPECT_EQ(fx.port.messages, QStringList{"Unif60000.cgp cannot be loaded"});
     EXPECT_TRUE(main()->Termination);
-    EXPECT_TRUE(QFile::exists(fx.home + "prevfiles.txt"));
+    // The program ended before reading its recent-file list: the list is kept.
+    fx.windows.reset();
+    EXPECT_EQ(ReadAll(fx.home + "prevfiles.txt"), list);
 }
 
 TEST_F(MainWindowTest, MenuItemsCaptionsChecksAndVisibility) {
