@@ -59,8 +59,15 @@ bool write_all(int fd, const std::string& content) {
 // target. error_stop when the file cannot be created or replaced, or on a write error.
 void replace_file(const std::string& target_path, const std::string& content) {
     namespace fs = std::filesystem;
-    const fs::path target(target_path);
+    fs::path target(target_path);
     std::error_code ec;
+    // A result name that is a symbolic link names the file it points to: that
+    // file receives the new content, and the link stays in place.
+    if (fs::is_symlink(target, ec)) {
+        std::error_code resolve_error;
+        const fs::path resolved = fs::weakly_canonical(target, resolve_error);
+        if (!resolve_error) target = resolved;
+    }
     if (target.filename().empty() || fs::is_directory(target, ec))
         error_stop("QLN_save_results", "File I/O error");
     const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
@@ -93,7 +100,7 @@ void replace_file(const std::string& target_path, const std::string& content) {
         ::unlink(temp.c_str());
         error_stop("QLN_save_results", "Write error --- the result file was not written");
     }
-    if (std::rename(temp.c_str(), target_path.c_str()) != 0) {
+    if (std::rename(temp.c_str(), target.c_str()) != 0) {
         ::unlink(temp.c_str());
         error_stop("QLN_save_results", "File I/O error");
     }

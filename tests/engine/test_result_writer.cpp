@@ -157,6 +157,23 @@ TEST(ResultFile, LongValidNameIsWritten) {
     }
 }
 
+TEST(ResultFile, LinkedNameReplacesTheLinkedFile) {
+    // The result name is a link to a file in another folder: that file gets the
+    // new content and the link is kept, as when the file is opened through it.
+    QlmainHome home;
+    home.write("kept/real.ql4", "old result\r\n");
+    std::filesystem::create_symlink(home.path("kept/real.ql4"), home.path("link.ql4"));
+    EngineTables t = tables_with({datum(1, 2, 3, 4, 'N')}, {0, 2});
+    t.result_path = home.path("link.ql4").string();
+    QLN_save_results(t, "g.cgp", "/d.fdt", 3, "l", "20260101", "000000.000", "20260101", "000000.000");
+    EXPECT_TRUE(std::filesystem::is_symlink(home.path("link.ql4")));
+    EXPECT_TRUE(home.read("kept/real.ql4").starts_with("       1\r\n"));
+    EXPECT_THAT(home.listing(), ElementsAre("kept", "link.ql4"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(home.path("kept")),
+                            std::filesystem::directory_iterator()),
+              1);   // no temporary file left beside the linked file
+}
+
 TEST(ResultFile, CannotBeCreated) {
     QlmainHome home;
     home.write("folder/keep", "");
