@@ -12,7 +12,7 @@ namespace quillon::engine {
 namespace {
 
 constexpr double kLn2To31 = 21.487562596892644;  // ln 2^31
-constexpr double kZeroLength = 2.3841858e-07;     // 2^-22: shorter vectors have no direction
+constexpr double kZeroLength = 0x1p-22;          // 2.3841858e-07f: shorter vectors have no direction
 
 }  // namespace
 

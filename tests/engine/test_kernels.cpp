@@ -76,6 +76,9 @@ TEST(NormalizeVector, CutOffAtTwoToMinus22) {
     // Just below 2^-22: no direction. Just above: a unit vector.
     expect_vec(normalize_vector({2.3e-7f, 0, 0}), 0, 0, 0, 0);
     expect_vec(normalize_vector({2.4e-7f, 0, 0}), 1, 0, 0);
+    // Exactly 2^-22 (the single-precision 2.3841858e-07) is not below the cut-off.
+    expect_vec(normalize_vector({0x1p-22f, 0, 0}), 1, 0, 0);
+    expect_vec(normalize_vector({0, 0, -std::nextafter(0x1p-22f, 0.0f)}), 0, 0, 0, 0);
 }
 
 TEST(StrikeSlipSign, SignOfSineOfTrendMinusDipDirection) {
