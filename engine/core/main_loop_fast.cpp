@@ -331,6 +331,7 @@ public:
         fk::sum_pair(sums_[2].get(), layout_.score(i1), layout_.score(i2), n_pad_);
         const bool compatible = compat_and(flags_[2].data(), layout_.compat(i1), layout_.compat(i2));
         if (tree_.k == 3) {
+            fk::block_max(sums_[2].get(), n_blocks_, sum_max_.data());
             leaves(compatible);
         } else {
             level(3, compatible);
@@ -371,16 +372,20 @@ private:
                 progress_.skip(count_subsets(tree_.n - i, tree_.k - j));
                 continue;
             }
-            fk::sum_next(sums_[j].get(), sums_[j - 1].get(), layout_.score(i), n_pad_);
             if (j + 1 == tree_.k) {
+                // The leaves need the block maxima of T_(k-1) as well.
+                fk::sum_next_block_max(sums_[j].get(), sums_[j - 1].get(), layout_.score(i), n_blocks_,
+                                       sum_max_.data());
                 leaves(compatible);
             } else {
+                fk::sum_next(sums_[j].get(), sums_[j - 1].get(), layout_.score(i), n_pad_);
                 level(j + 1, compatible);
             }
         }
     }
 
-    // Level k: every subset that completes the current prefix of k - 1 data.
+    // Level k: every subset that completes the current prefix of k - 1 data
+    // (T_(k-1) in sums_, its block maxima in sum_max_).
     void leaves(bool compatible) {
         const int k = tree_.k;
         const std::int16_t* t = sums_[k - 1].get();
@@ -388,7 +393,6 @@ private:
         const bool searched = compatible;
         std::size_t top = 0;  // a state with the largest T_(k-1): where a full search starts
         if (searched) {
-            fk::block_max(t, n_blocks_, sum_max_.data());
             const auto top_block = static_cast<std::size_t>(
                 std::max_element(sum_max_.begin(), sum_max_.begin() + static_cast<std::ptrdiff_t>(n_blocks_)) -
                 sum_max_.begin());

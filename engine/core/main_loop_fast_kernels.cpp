@@ -55,13 +55,7 @@ void SumNext(std::int16_t* HWY_RESTRICT t, const std::int16_t* HWY_RESTRICT prev
 }
 
 // The largest lane of v.
-HWY_INLINE int MaxLane(D16 d, hn::Vec<D16> v) {
-    HWY_ALIGN std::int16_t lanes[HWY_MAX_BYTES / sizeof(std::int16_t)];
-    hn::Store(v, d, lanes);
-    int m = INT16_MIN;
-    for (std::size_t i = 0; i < hn::Lanes(d); ++i) m = lanes[i] > m ? lanes[i] : m;
-    return m;
-}
+HWY_INLINE int MaxLane(D16 d, hn::Vec<D16> v) { return hn::GetLane(hn::MaxOfLanes(d, v)); }
 
 void BlockMax(const std::int16_t* HWY_RESTRICT t, std::size_t n_blocks, std::int16_t* HWY_RESTRICT mt) {
     const D16 d;
@@ -76,6 +70,29 @@ void BlockMax(const std::int16_t* HWY_RESTRICT t, std::size_t n_blocks, std::int
         }
         auto m = hn::LoadU(d, block);
         for (std::size_t i = N; i < kBlockStates; i += N) m = hn::Max(m, hn::LoadU(d, block + i));
+        mt[b] = static_cast<std::int16_t>(MaxLane(d, m));
+    }
+}
+
+void SumNextBlockMax(std::int16_t* HWY_RESTRICT t, const std::int16_t* HWY_RESTRICT prev,
+                     const std::int8_t* HWY_RESTRICT s, std::size_t n_blocks, std::int16_t* HWY_RESTRICT mt) {
+    const D16 d;
+    const D8 d8;
+    const std::size_t N = hn::Lanes(d);
+    if (N > kBlockStates) {  // vectors longer than a block: two passes
+        SumNext(t, prev, s, n_blocks * kBlockStates);
+        BlockMax(t, n_blocks, mt);
+        return;
+    }
+    for (std::size_t b = 0; b < n_blocks; ++b) {
+        const std::size_t g0 = b * kBlockStates;
+        auto m = Totals(d, d8, prev, s, g0);
+        hn::StoreU(m, d, t + g0);
+        for (std::size_t g = g0 + N; g < g0 + kBlockStates; g += N) {
+            const auto v = Totals(d, d8, prev, s, g);
+            hn::StoreU(v, d, t + g);
+            m = hn::Max(m, v);
+        }
         mt[b] = static_cast<std::int16_t>(MaxLane(d, m));
     }
 }
@@ -175,6 +192,7 @@ namespace quillon::engine::fast_kernels {
 HWY_EXPORT(SumPair);
 HWY_EXPORT(SumNext);
 HWY_EXPORT(BlockMax);
+HWY_EXPORT(SumNextBlockMax);
 HWY_EXPORT(SearchBest);
 HWY_EXPORT(CurrentTarget);
 
@@ -188,6 +206,11 @@ void sum_next(std::int16_t* t, const std::int16_t* prev, const std::int8_t* s, s
 
 void block_max(const std::int16_t* t, std::size_t n_blocks, std::int16_t* mt) {
     HWY_DYNAMIC_DISPATCH(BlockMax)(t, n_blocks, mt);
+}
+
+void sum_next_block_max(std::int16_t* t, const std::int16_t* prev, const std::int8_t* s, std::size_t n_blocks,
+                        std::int16_t* mt) {
+    HWY_DYNAMIC_DISPATCH(SumNextBlockMax)(t, prev, s, n_blocks, mt);
 }
 
 LeafBest search_best(const std::int16_t* t, const std::int8_t* s, const std::int16_t* mt, const std::int8_t* ms,

@@ -26,6 +26,10 @@ inline constexpr std::size_t kBlockStates = 64;
 // mt[b] = the largest t[g] over block b, for b < n_blocks.
 void block_max(const std::int16_t* t, std::size_t n_blocks, std::int16_t* mt);
 
+// sum_next over n_blocks whole blocks and block_max of its result, in one pass.
+void sum_next_block_max(std::int16_t* t, const std::int16_t* prev, const std::int8_t* s, std::size_t n_blocks,
+                        std::int16_t* mt);
+
 // A state of a leaf: its total t[g] + s[g], its grid number (lower wins ties)
 // and its position g in the arrays.
 struct LeafBest {

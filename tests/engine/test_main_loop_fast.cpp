@@ -369,6 +369,13 @@ TEST_F(FastLoopTargets, LeafSearchFindsTheWinnerBlockByBlock) {
                 std::shuffle(number.begin(), number.end(), rng);
 
                 fast_kernels::block_max(t.data(), n_blocks, mt.data());
+                // The fused pass gives the same sums and maxima.
+                std::vector<std::int16_t> zero(n, 0), fused(n), fused_max(n_blocks);
+                fast_kernels::sum_next_block_max(fused.data(), zero.data(), s.data(), n_blocks, fused_max.data());
+                for (std::size_t g = 0; g < n; ++g) ASSERT_EQ(fused[g], s[g]);
+                std::vector<std::int16_t> wide_s(s.begin(), s.end()), s_max(n_blocks);
+                fast_kernels::block_max(wide_s.data(), n_blocks, s_max.data());
+                EXPECT_EQ(fused_max, s_max);
                 for (std::size_t blk = 0; blk < n_blocks; ++blk) {
                     ASSERT_EQ(mt[blk], *std::max_element(t.begin() + static_cast<std::ptrdiff_t>(blk * B),
                                                          t.begin() + static_cast<std::ptrdiff_t>((blk + 1) * B)));
