@@ -5,6 +5,7 @@
 #include "engine/io/result_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -92,6 +93,9 @@ void replace_file(const std::string& target_path, const std::string& content) {
         if (fd < 0 && errno != EEXIST) break;
     }
     if (fd < 0) error_stop("QLN_save_results", "File I/O error");
+    // A replaced result keeps the access rights it had, as when it is rewritten in place.
+    struct stat existing {};
+    if (::stat(target.c_str(), &existing) == 0) (void)::fchmod(fd, existing.st_mode & 07777);
 
     bool ok = write_all(fd, content);
     if (ok && ::fsync(fd) != 0 && errno != EINVAL && errno != EROFS) ok = false;

@@ -174,6 +174,19 @@ TEST(ResultFile, LinkedNameReplacesTheLinkedFile) {
               1);   // no temporary file left beside the linked file
 }
 
+TEST(ResultFile, ReplacedFileKeepsItsAccessRights) {
+    namespace fs = std::filesystem;
+    for (const fs::perms mode : {fs::perms::owner_read | fs::perms::owner_write,
+                                 fs::perms::owner_all | fs::perms::group_read | fs::perms::group_write |
+                                     fs::perms::others_read}) {
+        QlmainHome home;
+        home.write("out.ql4", "old\r\n");
+        fs::permissions(home.path("out.ql4"), mode);
+        save(home, tables_with({}, {1}));
+        EXPECT_EQ(fs::status(home.path("out.ql4")).permissions(), mode);
+    }
+}
+
 TEST(ResultFile, CannotBeCreated) {
     QlmainHome home;
     home.write("folder/keep", "");
