@@ -108,10 +108,16 @@ public:
     // hanging dialog fails the test instead of blocking it.
     QlmainResult run(std::string_view input, const std::vector<std::string>& args = {},
                      int timeout_s = 60) const {
+        return run_in(home(), input, args, timeout_s);
+    }
+
+    // The same, with another folder as qlmain's current directory.
+    QlmainResult run_in(const std::filesystem::path& dir, std::string_view input,
+                        const std::vector<std::string>& args = {}, int timeout_s = 60) const {
         write_whole_file(root_ / "io" / "stdin", input);
         // Built by appending: GCC 12 warns falsely about "literal" + std::string.
         std::string cmd = "cd ";
-        cmd += shell_quote(home().string());
+        cmd += shell_quote(dir.string());
         cmd += " && exec timeout ";
         cmd += std::to_string(timeout_s);
         cmd += ' ';

@@ -56,6 +56,31 @@ TEST(QlmainDialog, Banner) {
     }
 }
 
+TEST(QlmainDialog, HomeDirectoryOfAtMost255Characters) {
+    // The current directory is the home directory when it fits 255 characters;
+    // one character more ends the program before the first file prompt.
+    QlmainHome home;
+    for (const std::size_t length : {255u, 256u}) {
+        SCOPED_TRACE(length);
+        std::filesystem::path dir = home.home();
+        while (dir.string().size() + 1 + 100 < length) dir /= std::string(100, 'h');
+        dir /= std::string(length - dir.string().size() - 1, 'x');
+        ASSERT_EQ(dir.string().size(), length);
+        std::filesystem::create_directories(dir);
+        const QlmainResult r = home.run_in(dir, "");
+        EXPECT_EQ(r.exit_code, 0);
+        if (length == 255) {
+            EXPECT_THAT(r.out, HasSubstr("Open data file"));
+            EXPECT_THAT(r.out, EndsWith(kCancel));
+        } else {
+            EXPECT_THAT(r.out, EndsWith(std::string(73, '*') + "\n"
+                                        " *** Could'nt get home directory ***\n"
+                                        " ***     Execution terminated    ***\n"));
+            EXPECT_THAT(r.out, Not(HasSubstr("Open data file")));
+        }
+    }
+}
+
 TEST(QlmainDialog, CancelEndsTheProgram) {
     struct Case {
         const char* name;
