@@ -64,6 +64,35 @@ TEST(Coordinates, ReducedTensors) {
     EXPECT_EQ(fields, 6u);
 }
 
+// The six components come in the order T11 T12 T13 T22 T23 T33.  With Phi 0.5
+// the tensor is e1 e1' - e3 e3', so two axes at 45 degrees in a coordinate
+// plane leave exactly one off-diagonal component, which shows where it lands.
+TEST(Coordinates, ReducedTensorComponentOrder) {
+    const struct {
+        Tazpl s1, s3;
+        const char* line;
+    } cases[] = {
+        {Azpl(45, 0), Azpl(135, 0), "0.00000 1.00000 0.00000 0.00000 0.00000 0.00000"},    // T12
+        {Azpl(90, 45), Azpl(270, 45), "0.00000 0.00000 -1.00000 0.00000 0.00000 0.00000"},  // T13
+        {Azpl(0, 45), Azpl(180, 45), "0.00000 0.00000 0.00000 0.00000 -1.00000 0.00000"},   // T23
+    };
+    for (const auto& c : cases) {
+        ResultModel m;
+        TGridPoint p;
+        p.id = 1;
+        p.nv = 1;
+        p.axis[sgm1] = c.s1;
+        p.axis[sgm3] = c.s3;
+        p.sr = 0.5f;
+        p.sri = 5;
+        m.GridPoints = {p};
+        m.NG = m.NZG = 1;
+        const Selection sel = SelectStates(m, PlotSettings{0, 2, 0, 10});
+        EXPECT_EQ(CoordinateLines(m, sel, kReducedTensors), std::vector<std::string>{c.line})
+            << c.s1.az << "/" << c.s1.pl;
+    }
+}
+
 TEST(Coordinates, FileIsWrittenWithCrLfAndReplaced) {
     TempDir dir;
     const std::string path = dir.Write("axes.txt", "old content that is longer than the new one\r\n\r\n\r\n\r\n\r\n");
