@@ -203,8 +203,12 @@ bool read_fixed_int(std::string_view line, std::size_t width, std::int32_t& valu
 }
 
 bool open_for_reading(const std::string& path, std::ifstream& in) {
+    namespace fs = std::filesystem;
     std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) return false;
+    // A folder would open, only to fail at the first read; a named pipe or a
+    // socket would block the open until some other program writes to it.
+    const fs::file_status status = fs::status(path, ec);
+    if (fs::is_directory(status) || fs::is_fifo(status) || fs::is_socket(status)) return false;
     in.open(path, std::ios::binary);
     return static_cast<bool>(in);
 }

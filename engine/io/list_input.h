@@ -64,8 +64,9 @@ bool parse_real_item(std::string_view item, float& value);
 // character, or a value outside 32 bits, fails.
 bool read_fixed_int(std::string_view line, std::size_t width, std::int32_t& value);
 
-// Opens a file for reading; false when it cannot be opened or is a folder (which
-// the system would open, only to fail at the first read).
+// Opens a file for reading; false when it cannot be opened, or is a folder (which
+// the system would open, only to fail at the first read) or a named pipe or socket
+// (whose open would wait for a writer).
 bool open_for_reading(const std::string& path, std::ifstream& in);
 
 // Text without trailing blanks.

@@ -5,6 +5,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include "qlmain_harness.h"
 
 namespace quillon::test {
@@ -305,6 +307,29 @@ TEST(QlmainErrorStopUnreadable, DataFileNotReadable) {
     EXPECT_EQ(r.exit_code, 0);
     EXPECT_THAT(r.out, EndsWith("\n   Error in the subprogram read_data_file\n   Data file not found\n\n"
                                 "   Execution terminated.\n\n  Press Enter to end the program. "));
+}
+
+TEST(QlmainErrorStopUnreadable, NamedPipeIsNotReadAsAFile) {
+    // A named pipe exists, so the driver goes on, but opening it would wait for
+    // a writer that never comes: the readers report it as a file they cannot read.
+    struct Case {
+        const char* pipe;
+        const char* routine;
+        const char* message;
+    };
+    for (const Case& c : {Case{"faults.fdt", "read_data_file", "Data file not found"},
+                          Case{"grid.cgp", "read_cgp_file", "CGP file not found"}}) {
+        QlmainHome home;
+        add_run_files(home);
+        std::filesystem::remove(home.path(c.pipe));
+        ASSERT_EQ(mkfifo(home.path(c.pipe).c_str(), 0600), 0);
+        const QlmainResult r = home.run("faults.fdt\nout.ql4\n1\n3\n\n\n", {}, 20);
+        EXPECT_EQ(r.exit_code, 0) << c.pipe;
+        EXPECT_THAT(r.out, EndsWith(std::string("\n   Error in the subprogram ") + c.routine + "\n   " + c.message +
+                                    "\n\n   Execution terminated.\n\n  Press Enter to end the program. "))
+            << c.pipe;
+        EXPECT_FALSE(home.exists("out.ql4")) << c.pipe;
+    }
 }
 
 TEST(QlmainArrayFile, MissingArrayWaitsForOneLine) {
