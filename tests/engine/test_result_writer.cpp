@@ -262,7 +262,7 @@ TEST(FixedFormat, Fields) {
     EXPECT_EQ(fixed_int(0, 7), "      0");
     EXPECT_EQ(fixed_int(-2147483647 - 1, 10), " -2147483648");
     EXPECT_EQ(fixed_int(1234567, 7), "1234567");
-    EXPECT_EQ(fixed_real(99.95, 5, 1), "100.0");   // 99.95 in double is just below the half
+    EXPECT_EQ(fixed_real(99.95, 5, 1), "100.0");   // 99.95 in double is just above the half
     EXPECT_EQ(fixed_real(-0.25, 5, 1), " -0.3");
     EXPECT_EQ(right_align("12345678", 7), "12345678");
 }
