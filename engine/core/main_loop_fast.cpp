@@ -68,16 +68,24 @@ public:
           n_pad_(n_blocks_ * fk::kBlockStates) {
         std::vector<std::int32_t> order(n_grid);
         for (std::size_t g = 0; g < n_grid; ++g) order[g] = static_cast<std::int32_t>(g);
-        // The first splits one by one, until there are enough parts to share
-        // among the threads; then every part on its own.
+        // The first splits round by round (the parts of a round side by side)
+        // until there are enough parts to share among the threads; then every
+        // part on its own.
         std::vector<std::pair<std::size_t, std::size_t>> parts{{0, n_grid}};
-        for (int round = 0; round < 6; ++round) {
-            std::vector<std::pair<std::size_t, std::size_t>> next;
-            for (const auto& [begin, end] : parts) {
-                const std::size_t mid = split(in, n_grid, order, begin, end);
-                next.emplace_back(begin, mid);
-                if (mid < end) next.emplace_back(mid, end);
+        while (parts.size() < 8 * static_cast<std::size_t>(threads) && parts.size() < 1024) {
+            std::vector<std::size_t> mids(parts.size());
+            const auto n_split = static_cast<std::int64_t>(parts.size());
+#pragma omp parallel for schedule(static) num_threads(threads) if (threads > 1 && n_split > 1)
+            for (std::int64_t i = 0; i < n_split; ++i) {
+                const auto& part = parts[static_cast<std::size_t>(i)];
+                mids[static_cast<std::size_t>(i)] = split(in, n_grid, order, part.first, part.second);
             }
+            std::vector<std::pair<std::size_t, std::size_t>> next;
+            for (std::size_t i = 0; i < parts.size(); ++i) {
+                next.emplace_back(parts[i].first, mids[i]);
+                if (mids[i] < parts[i].second) next.emplace_back(mids[i], parts[i].second);
+            }
+            if (next.size() == parts.size()) break;  // every part fits in one block
             parts.swap(next);
         }
         const auto n_parts = static_cast<std::int64_t>(parts.size());
@@ -144,14 +152,14 @@ private:
     }
 
     // Splits order[begin, end) at a block boundary near the median of the
-    // datum whose scores vary most there (estimated on at most 256 states),
+    // datum whose scores vary most there (estimated on at most 64 states),
     // higher scores first; returns the boundary, or end when the range fits in
     // one block.
     std::size_t split(const MainLoopInput& in, std::size_t n_grid, std::vector<std::int32_t>& order,
                       std::size_t begin, std::size_t end) const {
         const std::size_t size = end - begin;
         if (size <= fk::kBlockStates || n_data_ == 0) return end;
-        const std::size_t step = std::max<std::size_t>(1, size / 256);
+        const std::size_t step = std::max<std::size_t>(1, size / 64);
         std::size_t widest = 0;
         double widest_variance = -1;
         for (std::size_t d = 0; d < n_data_; ++d) {
