@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/core/kernels.h"
+#include "fault_datum.h"
 
 namespace quillon::engine {
 namespace {
@@ -16,16 +17,6 @@ void expect_vec(const Vec3f& v, float x, float y, float z, float tol = kTol) {
     EXPECT_NEAR(v[0], x, tol);
     EXPECT_NEAR(v[1], y, tol);
     EXPECT_NEAR(v[2], z, tol);
-}
-
-FaultDatum datum(float dd, float dip, float trend, float plunge, char sense) {
-    FaultDatum d;
-    d.dip_direction = dd;
-    d.dip = dip;
-    d.slip_trend = trend;
-    d.slip_plunge = plunge;
-    d.sense = sense;
-    return d;
 }
 
 FaultDatum prepared(float dd, float dip, float trend, float plunge, char sense) {

@@ -11,6 +11,7 @@
 #include "engine/error_stop.h"
 #include "engine/io/fixed_format.h"
 #include "engine/io/result_file.h"
+#include "fault_datum.h"
 #include "qlmain_harness.h"
 
 namespace quillon::engine {
@@ -18,16 +19,6 @@ namespace {
 
 using ::testing::ElementsAre;
 using quillon::test::QlmainHome;
-
-FaultDatum datum(float dd, float dip, float trend, float plunge, char sense) {
-    FaultDatum d;
-    d.dip_direction = dd;
-    d.dip = dip;
-    d.slip_trend = trend;
-    d.slip_plunge = plunge;
-    d.sense = sense;
-    return d;
-}
 
 EngineTables tables_with(std::vector<FaultDatum> data, std::vector<std::int32_t> votes, std::int32_t threshold = 30) {
     EngineTables t;
