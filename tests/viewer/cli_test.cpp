@@ -224,9 +224,6 @@ std::string DataConsistentWith(const Tazpl& s1, const Tazpl& s3, float phi) {
 }
 
 TEST(EngineResult, VotesSpreadAndAverageEndToEnd) {
-#ifndef QLMAIN_PATH
-    GTEST_SKIP() << "qlmain with its inversion runs is not part of this build";
-#else
     TempDir home;
     home.Write("pref.txt", Lines({"grid.cgp", "30"}));
     std::string scores;
@@ -268,7 +265,6 @@ TEST(EngineResult, VotesSpreadAndAverageEndToEnd) {
     const ProgramRun none = Qlv4({"--average", result, "--home", home.Dir()});
     EXPECT_EQ(none.rc, 1);
     EXPECT_EQ(none.err, "No data loaded.\n");
-#endif
 }
 
 }  // namespace
