@@ -1,5 +1,7 @@
 #include "engine/core/fitness_tables.h"
 
+#include <omp.h>
+
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
@@ -18,6 +20,9 @@ std::size_t table_size(const EngineTables& tables) {
     const auto n_data = static_cast<std::size_t>(std::max<std::int32_t>(tables.n_data, 0));
     return n_grid * n_data;  // at most 2^31 x 2^15, no overflow in 64 bits
 }
+
+// Grid states per piece of work when the tables are filled by several threads.
+constexpr std::size_t kFillChunk = 4096;
 
 }  // namespace
 
@@ -51,7 +56,7 @@ void allocate_fitness_table(EngineTables& tables) {
     }
 }
 
-void fill_fitness_tables(EngineTables& tables) {
+void fill_fitness_tables(EngineTables& tables, int threads) {
     const std::size_t n_grid = static_cast<std::size_t>(std::max<std::int32_t>(tables.n_grid, 0));
     const std::size_t n_data = static_cast<std::size_t>(std::max<std::int32_t>(tables.n_data, 0));
     if (tables.fitness_table.size() != n_grid * n_data ||
@@ -60,14 +65,27 @@ void fill_fitness_tables(EngineTables& tables) {
         // A programming error, not a user error: the run allocates before filling.
         throw std::logic_error("fill_fitness_tables: tables not allocated for this grid and data");
     }
-    for (std::size_t d = 0; d < n_data; ++d) {
+    // Every entry depends on its own grid state and datum only, so the pairs
+    // are shared among the threads in chunks of grid states, each computed by
+    // the same scalar code as on one thread: the tables do not depend on the
+    // number of threads.
+    if (threads <= 0) threads = omp_get_max_threads();
+    const std::size_t chunks_per_datum = (n_grid + kFillChunk - 1) / kFillChunk;
+    const auto chunks = static_cast<std::int64_t>(chunks_per_datum * n_data);
+    const std::array<std::int16_t, 181>& scores = tables.misfit_score_table;
+    const std::int32_t threshold = tables.misft_threshold;
+#pragma omp parallel for schedule(dynamic, 1) num_threads(std::max(threads, 1)) if (threads > 1 && chunks > 1)
+    for (std::int64_t chunk = 0; chunk < chunks; ++chunk) {
+        const std::size_t d = static_cast<std::size_t>(chunk) / chunks_per_datum;
+        const std::size_t g0 = static_cast<std::size_t>(chunk) % chunks_per_datum * kFillChunk;
+        const std::size_t g1 = std::min(g0 + kFillChunk, n_grid);
         const FaultDatum& datum = tables.fault_data[d];
         std::int8_t* fitness = tables.fitness_table.data() + d * n_grid;
         std::uint8_t* compatible = tables.compatibility_table.data() + d * n_grid;
-        for (std::size_t g = 0; g < n_grid; ++g) {
+        for (std::size_t g = g0; g < g1; ++g) {
             const float theta = misfit_degrees(tables.stress_grid[g].tensor, datum);
-            fitness[g] = fitness_score(tables.misfit_score_table, theta);
-            compatible[g] = is_compatible(theta, tables.misft_threshold) ? 1 : 0;
+            fitness[g] = fitness_score(scores, theta);
+            compatible[g] = is_compatible(theta, threshold) ? 1 : 0;
         }
     }
 }

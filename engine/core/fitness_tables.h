@@ -15,8 +15,10 @@ namespace quillon::engine {
 // when they cannot be had.
 void allocate_fitness_table(EngineTables& tables);
 
-// Fills both tables from stress_grid, fault_data, misfit_score_table and misft_threshold.
-void fill_fitness_tables(EngineTables& tables);
+// Fills both tables from stress_grid, fault_data, misfit_score_table and
+// misft_threshold, on threads threads (0: all hardware threads); the tables
+// are the same whatever the number of threads.
+void fill_fitness_tables(EngineTables& tables, int threads = 0);
 
 // Frees stress_grid, fault_data and both tables, each only if it exists. Safe to
 // call at any time, any number of times.

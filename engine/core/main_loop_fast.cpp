@@ -12,13 +12,20 @@
 // - the partial compatibility is a bit set, one bit per state; F_2 is kept as
 //   well, so that F_j costs one "and" of two bit sets at every level; a level
 //   is pruned before its partial sum is formed;
-// - a leaf adds no column: its best state is searched block by block, first
-//   in the block with the largest bound, and a block is skipped when its
-//   largest T_(k-1) plus the largest score of the leaf's datum cannot reach the
-//   best total found so far. The winner votes when it is compatible with all k
-//   data, read from F_(k-1) and the leaf's column;
-// - a leaf with no grid state compatible with all its data (one "and" of two
-//   bit sets tells) is counted and not searched: it cannot vote;
+// - a prefix of k - 1 data does not form its partial sum T_(k-1) over the
+//   whole grid: it bounds T_(k-1) block by block by the block maxima of
+//   T_(k-2) and of its last datum, and its leaves form the blocks they need;
+// - a leaf does not search for its winner over the grid. The winner votes only
+//   when it is compatible with all k data, so the leaf first takes the largest
+//   total among the states compatible with all its data (read from F_(k-1) and
+//   the leaf's bits, usually few) as its bar. A state above the bar means an
+//   incompatible winner: the leaf stops there, without a vote, first looking
+//   in the block where the previous leaf of the prefix stopped. Otherwise the
+//   winner is the lowest grid number among the states at the bar, and votes
+//   when it is compatible. Only blocks whose bound reaches the bar are looked
+//   at;
+// - a leaf with no grid state compatible with all its data cannot vote and
+//   costs only the "and" of the words of F_(k-1) that have a true bit;
 // - the subtrees below each pair (i_1, i_2) are shared dynamically among the
 //   threads; each thread counts its votes in its own array and the arrays are
 //   added at the end.
@@ -312,9 +319,9 @@ private:
     std::int64_t pending_ = 0;
 };
 
-// One thread's working set: T_j and F_j for j = 2 ... k - 1 (the leaf's T_k
-// is never stored), the block maxima of T_(k-1) and the leaf's block bounds,
-// the votes it has cast and the subset being built.
+// One thread's working set: T_j and F_j for j = 2 ... k - 1 (T_(k-1) formed
+// block by block as the leaves need it, the leaf's T_k never stored), the
+// block maxima of T_(k-2), the votes it has cast and the subset being built.
 // Positions are those of the block layout.
 template <class Progress>
 class Walker {
@@ -323,25 +330,39 @@ public:
         : tree_(tree), layout_(tree.layout), votes_(votes), progress_(progress),
           n_pad_(tree.layout.n_pad()), n_blocks_(tree.layout.n_blocks()) {
         const std::size_t size = std::max<std::size_t>(n_pad_, 1);
-        for (int j = 2; j < tree.k; ++j) {
+        const std::size_t blocks = std::max<std::size_t>(n_blocks_, 1);
+        // sums_[1] holds T_1 (the scores of i_1 widened) when k = 3.
+        for (int j = 1; j < tree.k; ++j) {
             sums_[j] = hwy::AllocateAligned<std::int16_t>(size);
-            flags_[j].assign(std::max<std::size_t>(n_blocks_, 1), 0);
             if (!sums_[j]) throw std::bad_alloc();
         }
-        sum_max_.assign(std::max<std::size_t>(n_blocks_, 1), 0);
-        bounds_.assign(std::max<std::size_t>(n_blocks_, 1), 0);
+        for (int j = 2; j < tree.k; ++j) flags_[j].assign(blocks, 0);
+        base_max_.assign(blocks, 0);
+        bound_.assign(blocks, 0);
+        formed_.assign(blocks, 0);
+        words_.reserve(blocks);
+        mask_.assign((blocks + 63) / 64 + 1, 0);
     }
 
     // The whole subtree below the pair (i_1, i_2).
     void unit(std::int32_t i1, std::int32_t i2) {
         subset_[1] = i1;
         subset_[2] = i2;
-        fk::sum_pair(sums_[2].get(), layout_.score(i1), layout_.score(i2), n_pad_);
         const bool compatible = compat_and(flags_[2].data(), layout_.compat(i1), layout_.compat(i2));
         if (tree_.k == 3) {
-            fk::block_max(sums_[2].get(), n_blocks_, sum_max_.data());
-            leaves(compatible);
+            // T_1 and its block maxima, kept while i_1 stays the same.
+            if (base_of_ != i1) {
+                const std::int8_t* s = layout_.score(i1);
+                std::int16_t* t = sums_[1].get();
+                for (std::size_t p = 0; p < n_pad_; ++p) t[p] = s[p];
+                const std::int8_t* m = layout_.block_max(i1);
+                for (std::size_t b = 0; b < n_blocks_; ++b) base_max_[b] = m[b];
+                base_of_ = i1;
+            }
+            leaves(compatible, i2);
         } else {
+            fk::sum_pair(sums_[2].get(), layout_.score(i1), layout_.score(i2), n_pad_);
+            if (tree_.k == 4) fk::block_max(sums_[2].get(), n_blocks_, base_max_.data());
             level(3, compatible);
         }
         progress_.unit_done();
@@ -360,13 +381,6 @@ private:
         return any != 0;
     }
 
-    // Whether some state is true in both bit sets.
-    bool any_common(const std::uint64_t* a, const std::uint64_t* b) const {
-        std::uint64_t any = 0;
-        for (std::size_t w = 0; w < n_blocks_; ++w) any |= a[w] & b[w];
-        return any != 0;
-    }
-
     // Levels 3 ... k - 1; compatible_before: whether F_(j-1) has a true entry.
     void level(int j, bool compatible_before) {
         if (j >= kMaxK) return;  // never: the inner levels end at k - 1 <= 7
@@ -381,10 +395,13 @@ private:
                 continue;
             }
             if (j + 1 == tree_.k) {
-                // The leaves need the block maxima of T_(k-1) as well.
+                // T_(k-1) is formed by the leaves, where they need it.
+                leaves(true, i);
+            } else if (j + 2 == tree_.k) {
+                // The leaves bound T_(k-1) by the block maxima of T_(k-2).
                 fk::sum_next_block_max(sums_[j].get(), sums_[j - 1].get(), layout_.score(i), n_blocks_,
-                                       sum_max_.data());
-                leaves(compatible);
+                                       base_max_.data());
+                level(j + 1, compatible);
             } else {
                 fk::sum_next(sums_[j].get(), sums_[j - 1].get(), layout_.score(i), n_pad_);
                 level(j + 1, compatible);
@@ -392,41 +409,49 @@ private:
         }
     }
 
-    // Level k: every subset that completes the current prefix of k - 1 data
-    // (T_(k-1) in sums_, its block maxima in sum_max_).
-    void leaves(bool compatible) {
+    // Level k: every subset that completes the current prefix of k - 1 data,
+    // whose last datum is last (T_(k-2) in sums_, its block maxima in
+    // base_max_, F_(k-1) in flags_).
+    void leaves(bool compatible, std::int32_t last) {
         const int k = tree_.k;
-        const std::int16_t* t = sums_[k - 1].get();
         const std::uint64_t* f = flags_[k - 1].data();
-        const bool searched = compatible;
-        std::size_t top = 0;  // a state with the largest T_(k-1): where a full search starts
-        if (searched) {
-            const auto top_block = static_cast<std::size_t>(
-                std::max_element(sum_max_.begin(), sum_max_.begin() + static_cast<std::ptrdiff_t>(n_blocks_)) -
-                sum_max_.begin());
-            top = top_block * fk::kBlockStates;
-            while (t[top] != sum_max_[top_block]) ++top;
+        if (compatible) {
+            // The words of F_(k-1) with a true entry; the bounds of T_(k-1).
+            words_.clear();
+            for (std::size_t w = 0; w < n_blocks_; ++w) {
+                if (f[w] != 0) words_.push_back(static_cast<std::uint32_t>(w));
+            }
+            fk::sum_next(bound_.data(), base_max_.data(), layout_.block_max(last), n_blocks_);
+            std::fill(formed_.begin(), formed_.end(), std::uint8_t{0});
+            lazy_ = {sums_[k - 2].get(), layout_.score(last), sums_[k - 1].get(), bound_.data(), formed_.data(),
+                     n_blocks_};
+            hint_ = n_blocks_;
         }
         for (std::int32_t i = tree_.first(subset_[k - 1]); i <= tree_.last(k); ++i) {
             subset_[k] = i;
             ++leaves_;
-            // A leaf without a state compatible with all its data cannot vote.
-            if (searched && any_common(f, layout_.compat(i))) vote(t, f, i, top);
+            if (compatible) vote(f, i);
             progress_.leaf();
         }
     }
 
-    // The winner of the leaf, searched from the state at top; it votes when it
-    // is compatible with all k data.
-    void vote(const std::int16_t* t, const std::uint64_t* f, std::int32_t i, std::size_t top) {
+    // The leaf's winner is the state with the largest total (lowest number on
+    // ties); it votes only when compatible with all k data. So the largest
+    // total among the compatible states is the bar: a state above it means the
+    // winner is incompatible (no vote); otherwise the winner is the lowest
+    // number among the states at the bar, and votes when it is compatible.
+    void vote(const std::uint64_t* f, std::int32_t i) {
+        const std::uint64_t* c = layout_.compat(i);
         const std::int8_t* s = layout_.score(i);
-        const std::int32_t* number = layout_.number();
-        const fk::LeafBest start{t[top] + s[top], number[top], static_cast<std::int64_t>(top)};
-        const fk::LeafBest best =
-            fk::search_best(t, s, sum_max_.data(), layout_.block_max(i), number, n_blocks_, start, bounds_.data());
-        const auto at = static_cast<std::size_t>(best.position);
+        const int bar = fk::leaf_bar(lazy_, s, layout_.block_max(i), f, c, words_.data(), words_.size());
+        // A leaf without a state compatible with all its data cannot vote.
+        if (bar == INT_MIN) return;
+        const fk::LeafCheck check =
+            fk::check_leaf(lazy_, s, layout_.block_max(i), layout_.number(), bar, mask_.data(), hint_);
+        if (check.beaten || check.position < 0) return;
+        const auto at = static_cast<std::size_t>(check.position);
         const std::uint64_t bit = std::uint64_t{1} << (at % 64);
-        if ((f[at / 64] & layout_.compat(i)[at / 64] & bit) != 0) ++votes_[number[at]];
+        if ((f[at / 64] & c[at / 64] & bit) != 0) ++votes_[layout_.number()[at]];
     }
 
     const Tree& tree_;
@@ -437,8 +462,14 @@ private:
     const std::size_t n_blocks_;
     hwy::AlignedFreeUniquePtr<std::int16_t[]> sums_[kMaxK + 1];
     std::vector<std::uint64_t> flags_[kMaxK + 1];
-    std::vector<std::int16_t> sum_max_;
-    std::vector<std::int16_t> bounds_;
+    std::vector<std::int16_t> base_max_;   // block maxima of T_(k-2)
+    std::vector<std::int16_t> bound_;      // bounds of T_(k-1), exact where formed
+    std::vector<std::uint8_t> formed_;
+    std::vector<std::uint32_t> words_;     // words of F_(k-1) with a true entry
+    std::vector<std::uint64_t> mask_;
+    fk::LazySums lazy_{};
+    std::size_t hint_ = 0;
+    std::int32_t base_of_ = 0;             // k = 3: the datum whose scores are in sums_[1]
     std::int32_t subset_[kMaxK + 1] = {};
     std::int64_t leaves_ = 0;
 };

@@ -97,85 +97,191 @@ void SumNextBlockMax(std::int16_t* HWY_RESTRICT t, const std::int16_t* HWY_RESTR
     }
 }
 
-// Whether some state of the block starting at g has a total of at least threshold.
-HWY_INLINE bool BlockReaches(D16 d, D8 d8, const std::int16_t* HWY_RESTRICT t, const std::int8_t* HWY_RESTRICT s,
-                             std::size_t g, int threshold) {
+// Forms the sums of block b of a lazy T_(k-1) and returns their maximum.
+HWY_INLINE int FormBlock(D16 d, D8 d8, const LazySums& lazy, std::size_t b) {
     const std::size_t N = hn::Lanes(d);
+    const std::size_t g0 = b * kBlockStates;
+    const std::int16_t* HWY_RESTRICT base = lazy.base;
+    const std::int8_t* HWY_RESTRICT score = lazy.score;
+    std::int16_t* HWY_RESTRICT sums = lazy.sums;
+    if (N > kBlockStates) {  // vectors longer than a block: state by state
+        int m = INT16_MIN;
+        for (std::size_t g = g0; g < g0 + kBlockStates; ++g) {
+            sums[g] = static_cast<std::int16_t>(base[g] + score[g]);
+            m = sums[g] > m ? sums[g] : m;
+        }
+        return m;
+    }
+    auto m = Totals(d, d8, base, score, g0);
+    hn::StoreU(m, d, sums + g0);
+    for (std::size_t g = g0 + N; g < g0 + kBlockStates; g += N) {
+        const auto v = Totals(d, d8, base, score, g);
+        hn::StoreU(v, d, sums + g);
+        m = hn::Max(m, v);
+    }
+    return MaxLane(d, m);
+}
+
+// The largest total T_(k-1) + s over block b (formed).
+HWY_INLINE int BlockTotalMax(D16 d, D8 d8, const std::int16_t* HWY_RESTRICT t, const std::int8_t* HWY_RESTRICT s,
+                             std::size_t b) {
+    const std::size_t N = hn::Lanes(d);
+    const std::size_t g0 = b * kBlockStates;
     if (N > kBlockStates) {
-        for (std::size_t i = g; i < g + kBlockStates; ++i) {
-            if (t[i] + s[i] >= threshold) return true;
+        int m = INT16_MIN;
+        for (std::size_t g = g0; g < g0 + kBlockStates; ++g) m = t[g] + s[g] > m ? t[g] + s[g] : m;
+        return m;
+    }
+    auto m = Totals(d, d8, t, s, g0);
+    for (std::size_t g = g0 + N; g < g0 + kBlockStates; g += N) m = hn::Max(m, Totals(d, d8, t, s, g));
+    return MaxLane(d, m);
+}
+
+// Looks at block b of a leaf; returns true when a total above bar is there.
+// Otherwise the lowest number with a total equal to bar is kept in best_number
+// and best_position.
+HWY_INLINE bool LookAtBlock(D16 d, D8 d8, const LazySums& lazy, const std::int8_t* HWY_RESTRICT s,
+                            const std::int8_t* HWY_RESTRICT ms, const std::int32_t* HWY_RESTRICT number, int bar,
+                            std::size_t b, std::int32_t& best_number, std::int64_t& best_position) {
+    if (lazy.formed[b] == 0) {
+        lazy.bound[b] = static_cast<std::int16_t>(FormBlock(d, d8, lazy, b));
+        lazy.formed[b] = 1;
+        if (lazy.bound[b] + ms[b] < bar) return false;
+    }
+    const int m = BlockTotalMax(d, d8, lazy.sums, s, b);
+    if (m > bar) return true;
+    if (m < bar) return false;
+    // Some totals equal the bar: the lowest number among them.
+    const std::size_t g0 = b * kBlockStates;
+    const std::size_t N = hn::Lanes(d);
+    if (N < 8 || N > kBlockStates) {
+        for (std::size_t g = g0; g < g0 + kBlockStates; ++g) {
+            if (lazy.sums[g] + s[g] == bar && number[g] < best_number) {
+                best_number = number[g];
+                best_position = static_cast<std::int64_t>(g);
+            }
         }
         return false;
     }
-    auto m = Totals(d, d8, t, s, g);
-    for (std::size_t i = N; i < kBlockStates; i += N) m = hn::Max(m, Totals(d, d8, t, s, g + i));
-    return !hn::AllFalse(d, hn::Gt(m, hn::Set(d, static_cast<std::int16_t>(threshold - 1))));
-}
-
-// Searches block b state by state when one of its totals reaches the best so far.
-HWY_INLINE void SearchBlock(D16 d, D8 d8, const std::int16_t* HWY_RESTRICT t, const std::int8_t* HWY_RESTRICT s,
-                            const std::int32_t* HWY_RESTRICT number, std::size_t b, LeafBest& best) {
-    const std::size_t g0 = b * kBlockStates;
-    if (!BlockReaches(d, d8, t, s, g0, best.total)) return;
-    for (std::size_t g = g0; g < g0 + kBlockStates; ++g) {
-        const int total = t[g] + s[g];
-        if (total > best.total || (total == best.total && number[g] < best.number)) {
-            best = {total, number[g], static_cast<std::int64_t>(g)};
+    const auto at_bar = hn::Set(d, static_cast<std::int16_t>(bar));
+    for (std::size_t g = g0; g < g0 + kBlockStates; g += N) {
+        std::uint8_t bytes[kBlockStates / 8];
+        hn::StoreMaskBits(d, hn::Eq(Totals(d, d8, lazy.sums, s, g), at_bar), bytes);
+        for (std::size_t j = 0; j < N / 8; ++j) {
+            unsigned bits = bytes[j];
+            while (bits != 0) {
+                const std::size_t p = g + 8 * j + static_cast<std::size_t>(__builtin_ctz(bits));
+                bits &= bits - 1;
+                if (number[p] < best_number) {
+                    best_number = number[p];
+                    best_position = static_cast<std::int64_t>(p);
+                }
+            }
         }
     }
+    return false;
 }
 
-LeafBest SearchBest(const std::int16_t* HWY_RESTRICT t, const std::int8_t* HWY_RESTRICT s,
-                    const std::int16_t* HWY_RESTRICT mt, const std::int8_t* HWY_RESTRICT ms,
-                    const std::int32_t* HWY_RESTRICT number, std::size_t n_blocks, LeafBest start,
-                    std::int16_t* HWY_RESTRICT bound) {
+int LeafBar(const LazySums& lazy, const std::int8_t* HWY_RESTRICT s, const std::int8_t* HWY_RESTRICT ms,
+            const std::uint64_t* HWY_RESTRICT f, const std::uint64_t* HWY_RESTRICT c,
+            const std::uint32_t* HWY_RESTRICT words, std::size_t n_words) {
     const D16 d;
     const D8 d8;
     const std::size_t N = hn::Lanes(d);
-    LeafBest best = start;
-
-    // The bound of every block, and the largest one.
-    int largest = INT16_MIN;
-    std::size_t b = 0;
-    {
-        auto vlargest = hn::Set(d, INT16_MIN);
-        for (; b + N <= n_blocks; b += N) {
-            const auto u = hn::Add(hn::LoadU(d, mt + b), hn::PromoteTo(d, hn::LoadU(d8, ms + b)));
-            hn::StoreU(u, d, bound + b);
-            vlargest = hn::Max(vlargest, u);
+    const bool vectors = N >= 8 && N <= kBlockStates;
+    int bar = INT_MIN;
+    for (std::size_t i = 0; i < n_words; ++i) {
+        const std::size_t b = words[i];
+        std::uint64_t bits = f[b] & c[b];
+        if (bits == 0 || lazy.bound[b] + ms[b] <= bar) continue;  // nothing here can raise the bar
+        if (lazy.formed[b] == 0) {
+            lazy.bound[b] = static_cast<std::int16_t>(FormBlock(d, d8, lazy, b));
+            lazy.formed[b] = 1;
+            if (lazy.bound[b] + ms[b] <= bar) continue;
         }
-        largest = MaxLane(d, vlargest);
-    }
-    const std::size_t whole = b;
-    for (; b < n_blocks; ++b) {
-        bound[b] = static_cast<std::int16_t>(mt[b] + ms[b]);
-        largest = bound[b] > largest ? bound[b] : largest;
-    }
-    if (largest < best.total) return best;
-
-    // A block with the largest bound first: it usually holds the winner, and
-    // its total makes the bound of most other blocks fall short.
-    for (std::size_t i = 0; i < n_blocks; ++i) {
-        if (bound[i] == largest) {
-            SearchBlock(d, d8, t, s, number, i, best);
-            break;
-        }
-    }
-
-    // Every block whose bound reaches the best so far. (Bounds and totals lie
-    // in -1152 ... 800, so best.total - 1 is a 16-bit value.)
-    for (b = 0; b < whole; b += N) {
-        if (hn::AllFalse(d, hn::Gt(hn::LoadU(d, bound + b), hn::Set(d, static_cast<std::int16_t>(best.total - 1))))) {
+        const std::size_t g0 = b * kBlockStates;
+        if (!vectors || __builtin_popcountll(bits) <= 4) {
+            while (bits != 0) {
+                const std::size_t g = g0 + static_cast<std::size_t>(__builtin_ctzll(bits));
+                bits &= bits - 1;
+                const int total = lazy.sums[g] + s[g];
+                bar = total > bar ? total : bar;
+            }
             continue;
         }
-        for (std::size_t i = b; i < b + N; ++i) {
-            if (bound[i] >= best.total) SearchBlock(d, d8, t, s, number, i, best);
+        // The bits as bytes, lowest states first, whatever the byte order.
+        std::uint8_t bytes[8];
+        for (int j = 0; j < 8; ++j) bytes[j] = static_cast<std::uint8_t>(bits >> (8 * j));
+        auto m = hn::Set(d, INT16_MIN);
+        for (std::size_t g = 0; g < kBlockStates; g += N) {
+            const auto on = hn::LoadMaskBits(d, bytes + g / 8);
+            m = hn::Max(m, hn::IfThenElse(on, Totals(d, d8, lazy.sums, s, g0 + g), hn::Set(d, INT16_MIN)));
+        }
+        const int top = MaxLane(d, m);
+        bar = top > bar ? top : bar;
+    }
+    return bar;
+}
+
+LeafCheck CheckLeaf(const LazySums& lazy, const std::int8_t* HWY_RESTRICT s, const std::int8_t* HWY_RESTRICT ms,
+                    const std::int32_t* HWY_RESTRICT number, int bar, std::uint64_t* HWY_RESTRICT mask,
+                    std::size_t& hint) {
+    const D16 d;
+    const D8 d8;
+    const std::size_t N = hn::Lanes(d);
+    const std::size_t n_blocks = lazy.n_blocks;
+    const std::size_t n_words = (n_blocks + 63) / 64;
+    std::int32_t best_number = INT32_MAX;
+    std::int64_t best_position = -1;
+
+    // The hint first: the block that held a higher total for the previous leaf
+    // of this prefix usually holds one for this leaf too.
+    if (hint < n_blocks && lazy.bound[hint] + ms[hint] >= bar) {
+        if (LookAtBlock(d, d8, lazy, s, ms, number, bar, hint, best_number, best_position)) return {true, -1};
+    }
+
+    // Bit b of mask: block b may hold a total of bar or more. (Bounds and
+    // totals lie in -1152 ... 800, so bar - 1 is a 16-bit value.)
+    std::size_t b = 0;
+    if (N >= 8 && N <= 64 && 64 % N == 0) {
+        auto* bytes = reinterpret_cast<std::uint8_t*>(mask);
+        const auto below = hn::Set(d, static_cast<std::int16_t>(bar - 1));
+        for (; b + N <= n_blocks; b += N) {
+            const auto u = hn::Add(hn::LoadU(d, lazy.bound + b), hn::PromoteTo(d, hn::LoadU(d8, ms + b)));
+            hn::StoreMaskBits(d, hn::Gt(u, below), bytes + b / 8);
         }
     }
-    for (; b < n_blocks; ++b) {
-        if (bound[b] >= best.total) SearchBlock(d, d8, t, s, number, b, best);
+    // The blocks after the last whole vector (all of them on the other paths);
+    // b is a multiple of 8 here, so they start a byte of their own.
+    {
+        auto* bytes = reinterpret_cast<std::uint8_t*>(mask);
+        for (std::size_t byte = b / 8; byte < n_words * 8; ++byte) {
+            std::uint8_t bits = 0;
+            for (std::size_t i = 0; i < 8; ++i) {
+                const std::size_t blk = byte * 8 + i;
+                if (blk < n_blocks && lazy.bound[blk] + ms[blk] >= bar) bits |= static_cast<std::uint8_t>(1u << i);
+            }
+            bytes[byte] = bits;
+        }
     }
-    return best;
+
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(mask);
+    for (std::size_t w = 0; w < n_words; ++w) {
+        if (mask[w] == 0) continue;
+        for (std::size_t byte = w * 8; byte < w * 8 + 8; ++byte) {
+            unsigned bits = bytes[byte];
+            while (bits != 0) {
+                const std::size_t blk = byte * 8 + static_cast<std::size_t>(__builtin_ctz(bits));
+                bits &= bits - 1;
+                if (blk == hint) continue;  // looked at already
+                if (LookAtBlock(d, d8, lazy, s, ms, number, bar, blk, best_number, best_position)) {
+                    hint = blk;
+                    return {true, -1};
+                }
+            }
+        }
+    }
+    return {false, best_position};
 }
 
 std::int64_t CurrentTarget() { return HWY_TARGET; }
@@ -193,7 +299,8 @@ HWY_EXPORT(SumPair);
 HWY_EXPORT(SumNext);
 HWY_EXPORT(BlockMax);
 HWY_EXPORT(SumNextBlockMax);
-HWY_EXPORT(SearchBest);
+HWY_EXPORT(CheckLeaf);
+HWY_EXPORT(LeafBar);
 HWY_EXPORT(CurrentTarget);
 
 void sum_pair(std::int16_t* t, const std::int8_t* a, const std::int8_t* b, std::size_t n) {
@@ -213,9 +320,14 @@ void sum_next_block_max(std::int16_t* t, const std::int16_t* prev, const std::in
     HWY_DYNAMIC_DISPATCH(SumNextBlockMax)(t, prev, s, n_blocks, mt);
 }
 
-LeafBest search_best(const std::int16_t* t, const std::int8_t* s, const std::int16_t* mt, const std::int8_t* ms,
-                     const std::int32_t* number, std::size_t n_blocks, LeafBest start, std::int16_t* bound) {
-    return HWY_DYNAMIC_DISPATCH(SearchBest)(t, s, mt, ms, number, n_blocks, start, bound);
+LeafCheck check_leaf(const LazySums& lazy, const std::int8_t* s, const std::int8_t* ms,
+                     const std::int32_t* number, int bar, std::uint64_t* mask, std::size_t& hint) {
+    return HWY_DYNAMIC_DISPATCH(CheckLeaf)(lazy, s, ms, number, bar, mask, hint);
+}
+
+int leaf_bar(const LazySums& lazy, const std::int8_t* s, const std::int8_t* ms, const std::uint64_t* f,
+             const std::uint64_t* c, const std::uint32_t* words, std::size_t n_words) {
+    return HWY_DYNAMIC_DISPATCH(LeafBar)(lazy, s, ms, f, c, words, n_words);
 }
 
 const char* target_name() { return hwy::TargetName(HWY_DYNAMIC_DISPATCH(CurrentTarget)()); }

@@ -111,7 +111,7 @@ void execute(const char* routine, Enumeration enumeration, const std::string& ho
     allocate_fitness_table(tables);
 
     console.line("  * Initialization  2/3 *");
-    fill_fitness_tables(tables);
+    fill_fitness_tables(tables, options.threads);
 
     console.line("  * Initialization  3/3 *");
     const LocalMoment start = local_now();

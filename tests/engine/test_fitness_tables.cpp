@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <random>
 #include <vector>
 
 #include "engine/core/fitness_tables.h"
@@ -108,6 +109,51 @@ TEST(FillFitnessTables, ThresholdBelowEveryMisfitLeavesNothingCompatible) {
         allocate_fitness_table(t);
         fill_fitness_tables(t);
         for (std::uint8_t c : t.compatibility_table) EXPECT_EQ(c, 0);
+    }
+}
+
+// Several threads fill the tables in pieces of the grid; every entry must be
+// the one computed entry by entry, whatever the number of threads, across the
+// piece boundaries and for a grid that is no whole number of pieces.
+TEST(FillFitnessTables, EveryEntryAsComputedAloneOnAnyNumberOfThreads) {
+    EngineTables t;
+    t.misfit_score_table = descending_scores();
+    t.misft_threshold = 40;
+    std::mt19937 rng(5);
+    std::uniform_real_distribution<float> az(0, 360), pl(0, 90), phi(0, 1);
+    t.n_grid = 9000;
+    t.stress_grid.resize(9000);
+    const float r = kDegToRad;
+    for (GridState& g : t.stress_grid) {
+        g.tensor = stress_state_tensor(az(rng) * r, pl(rng) * r, az(rng) * r, pl(rng) * r, phi(rng));
+    }
+    const char senses[] = {'N', 'R', 'S', 'D'};
+    for (int d = 0; d < 7; ++d) {
+        FaultDatum datum;
+        datum.dip_direction = az(rng);
+        datum.dip = pl(rng);
+        datum.slip_trend = az(rng);
+        datum.slip_plunge = pl(rng);
+        datum.sense = senses[d % 4];
+        t.fault_data.push_back(datum);
+    }
+    t.n_data = 7;
+    prepare_fault_data(t.fault_data);
+
+    std::vector<std::int8_t> fitness;
+    std::vector<std::uint8_t> compatible;
+    for (std::size_t d = 0; d < 7; ++d) {
+        for (std::size_t g = 0; g < 9000; ++g) {
+            const float theta = misfit_degrees(t.stress_grid[g].tensor, t.fault_data[d]);
+            fitness.push_back(fitness_score(t.misfit_score_table, theta));
+            compatible.push_back(is_compatible(theta, t.misft_threshold) ? 1 : 0);
+        }
+    }
+    for (const int threads : {1, 2, 3, 0}) {
+        allocate_fitness_table(t);
+        fill_fitness_tables(t, threads);
+        EXPECT_EQ(t.fitness_table, fitness) << threads << " threads";
+        EXPECT_EQ(t.compatibility_table, compatible) << threads << " threads";
     }
 }
 

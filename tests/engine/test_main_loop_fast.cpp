@@ -346,58 +346,111 @@ TEST_F(FastLoopTargets, KernelsAgreeWithPlainLoops) {
     }
 }
 
-TEST_F(FastLoopTargets, LeafSearchFindsTheWinnerBlockByBlock) {
+TEST_F(FastLoopTargets, BlockMaximaAgreeWithPlainLoops) {
     constexpr std::size_t B = fast_kernels::kBlockStates;
     std::mt19937 rng(12);
     for (const std::int64_t target : targets()) {
         select(target);
         SCOPED_TRACE(hwy::TargetName(target));
         for (const std::size_t n_blocks : {1u, 2u, 5u, 17u, 40u}) {
+            const std::size_t n = n_blocks * B;
+            std::vector<std::int16_t> t(n), mt(n_blocks + 1, 999);
+            std::vector<std::int8_t> s(n);
+            for (std::size_t g = 0; g < n; ++g) {
+                t[g] = static_cast<std::int16_t>(static_cast<int>(rng() % 1401) - 700);
+                s[g] = static_cast<std::int8_t>(static_cast<int>(rng() % 201) - 100);
+            }
+            fast_kernels::block_max(t.data(), n_blocks, mt.data());
+            EXPECT_EQ(mt[n_blocks], 999);  // nothing written past n_blocks
+            std::vector<std::int16_t> fused(n), fused_max(n_blocks);
+            fast_kernels::sum_next_block_max(fused.data(), t.data(), s.data(), n_blocks, fused_max.data());
+            for (std::size_t blk = 0; blk < n_blocks; ++blk) {
+                const auto from = static_cast<std::ptrdiff_t>(blk * B), to = static_cast<std::ptrdiff_t>((blk + 1) * B);
+                ASSERT_EQ(mt[blk], *std::max_element(t.begin() + from, t.begin() + to));
+                int m = INT16_MIN;
+                for (std::size_t g = blk * B; g < (blk + 1) * B; ++g) {
+                    ASSERT_EQ(fused[g], t[g] + s[g]);
+                    m = std::max(m, t[g] + s[g]);
+                }
+                ASSERT_EQ(fused_max[blk], m);
+            }
+        }
+    }
+}
+
+// check_leaf against a plain scan: for bars below, at and above the largest
+// total, with ties everywhere or nowhere, with and without a hint, with the
+// lazy sums formed on the way only where the leaf needs them.
+TEST_F(FastLoopTargets, LeafCheckAgainstThePlainScan) {
+    constexpr std::size_t B = fast_kernels::kBlockStates;
+    std::mt19937 rng(13);
+    for (const std::int64_t target : targets()) {
+        select(target);
+        SCOPED_TRACE(hwy::TargetName(target));
+        for (const std::size_t n_blocks : {1u, 2u, 5u, 17u, 40u, 130u}) {
             for (const int spread : {3, 201}) {  // 3: scores -1 ... 1, ties everywhere
                 const std::size_t n = n_blocks * B;
-                std::vector<std::int16_t> t(n), mt(n_blocks + 1, 999);
-                std::vector<std::int8_t> s(n), ms(n_blocks);
+                std::vector<std::int16_t> base(n), base_max(n_blocks);
+                std::vector<std::int8_t> prev(n), s(n), ms(n_blocks), prev_max(n_blocks);
                 std::vector<std::int32_t> number(n);
-                std::vector<std::int16_t> scratch(n_blocks);
+                auto draw = [&] { return static_cast<std::int8_t>(static_cast<int>(rng() % unsigned(spread)) - spread / 2); };
                 for (std::size_t g = 0; g < n; ++g) {
-                    t[g] = static_cast<std::int16_t>(spread == 3 ? static_cast<int>(rng() % 5) * 10
-                                                                  : static_cast<int>(rng() % 1401) - 700);
-                    s[g] = static_cast<std::int8_t>(static_cast<int>(rng() % static_cast<unsigned>(spread)) -
-                                                    spread / 2);
+                    base[g] = static_cast<std::int16_t>(spread == 3 ? static_cast<int>(rng() % 3) * 2
+                                                                     : static_cast<int>(rng() % 601) - 300);
+                    prev[g] = draw();
+                    s[g] = draw();
                     number[g] = static_cast<std::int32_t>(g);
                 }
                 std::shuffle(number.begin(), number.end(), rng);
-
-                fast_kernels::block_max(t.data(), n_blocks, mt.data());
-                // The fused pass gives the same sums and maxima.
-                std::vector<std::int16_t> zero(n, 0), fused(n), fused_max(n_blocks);
-                fast_kernels::sum_next_block_max(fused.data(), zero.data(), s.data(), n_blocks, fused_max.data());
-                for (std::size_t g = 0; g < n; ++g) ASSERT_EQ(fused[g], s[g]);
-                std::vector<std::int16_t> wide_s(s.begin(), s.end()), s_max(n_blocks);
-                fast_kernels::block_max(wide_s.data(), n_blocks, s_max.data());
-                EXPECT_EQ(fused_max, s_max);
                 for (std::size_t blk = 0; blk < n_blocks; ++blk) {
-                    ASSERT_EQ(mt[blk], *std::max_element(t.begin() + static_cast<std::ptrdiff_t>(blk * B),
-                                                         t.begin() + static_cast<std::ptrdiff_t>((blk + 1) * B)));
-                    ms[blk] = *std::max_element(s.begin() + static_cast<std::ptrdiff_t>(blk * B),
-                                                s.begin() + static_cast<std::ptrdiff_t>((blk + 1) * B));
+                    const auto from = static_cast<std::ptrdiff_t>(blk * B), to = static_cast<std::ptrdiff_t>((blk + 1) * B);
+                    base_max[blk] = *std::max_element(base.begin() + from, base.begin() + to);
+                    prev_max[blk] = *std::max_element(prev.begin() + from, prev.begin() + to);
+                    ms[blk] = *std::max_element(s.begin() + from, s.begin() + to);
                 }
-                EXPECT_EQ(mt[n_blocks], 999);  // nothing written past n_blocks
-
-                // The winner by a plain scan: largest total, lowest number.
-                std::size_t w = 0;
-                for (std::size_t g = 1; g < n; ++g) {
-                    const int tg = t[g] + s[g], tw = t[w] + s[w];
-                    if (tg > tw || (tg == tw && number[g] < number[w])) w = g;
-                }
-                for (int trial = 0; trial < 6; ++trial) {
-                    const std::size_t p = trial == 0 ? w : rng() % n;
-                    const fast_kernels::LeafBest start{t[p] + s[p], number[p], static_cast<std::int64_t>(p)};
-                    const auto full = fast_kernels::search_best(t.data(), s.data(), mt.data(), ms.data(),
-                                                                number.data(), n_blocks, start, scratch.data());
-                    EXPECT_EQ(full.position, static_cast<std::int64_t>(w));
-                    EXPECT_EQ(full.total, t[w] + s[w]);
-                    EXPECT_EQ(full.number, number[w]);
+                int largest = INT16_MIN;
+                for (std::size_t g = 0; g < n; ++g) largest = std::max(largest, base[g] + prev[g] + s[g]);
+                for (const int bar : {largest - 3, largest - 1, largest, largest + 1}) {
+                    for (const bool with_hint : {false, true}) {
+                        std::vector<std::int16_t> sums(n, -9999), bound(n_blocks);
+                        std::vector<std::uint8_t> formed(n_blocks, 0);
+                        for (std::size_t blk = 0; blk < n_blocks; ++blk) bound[blk] = base_max[blk] + prev_max[blk];
+                        const fast_kernels::LazySums lazy{base.data(), prev.data(), sums.data(), bound.data(),
+                                                          formed.data(), n_blocks};
+                        std::vector<std::uint64_t> mask((n_blocks + 63) / 64);
+                        std::size_t hint = with_hint ? rng() % n_blocks : n_blocks;
+                        const auto check = fast_kernels::check_leaf(lazy, s.data(), ms.data(), number.data(), bar,
+                                                                    mask.data(), hint);
+                        SCOPED_TRACE("blocks " + std::to_string(n_blocks) + " spread " + std::to_string(spread) +
+                                     " bar " + std::to_string(bar - largest));
+                        EXPECT_EQ(check.beaten, bar < largest);
+                        if (!check.beaten) {
+                            std::int64_t expected = -1;
+                            for (std::size_t g = 0; g < n; ++g) {
+                                if (base[g] + prev[g] + s[g] == bar &&
+                                    (expected < 0 || number[g] < number[static_cast<std::size_t>(expected)])) {
+                                    expected = static_cast<std::int64_t>(g);
+                                }
+                            }
+                            EXPECT_EQ(check.position, expected);
+                        } else {
+                            // The hint names a block with a total above the bar.
+                            ASSERT_LT(hint, n_blocks);
+                            int m = INT16_MIN;
+                            for (std::size_t g = hint * B; g < (hint + 1) * B; ++g) m = std::max(m, base[g] + prev[g] + s[g]);
+                            EXPECT_GT(m, bar);
+                        }
+                        // Formed blocks hold T_(k-1) and its exact maximum.
+                        for (std::size_t blk = 0; blk < n_blocks; ++blk) {
+                            if (formed[blk] == 0) continue;
+                            int m = INT16_MIN;
+                            for (std::size_t g = blk * B; g < (blk + 1) * B; ++g) {
+                                ASSERT_EQ(sums[g], base[g] + prev[g]);
+                                m = std::max(m, base[g] + prev[g]);
+                            }
+                            ASSERT_EQ(bound[blk], m);
+                        }
+                    }
                 }
             }
         }
