@@ -1,6 +1,8 @@
 // qlconvert: converts fault-plane tables (strike/dip/rake, dip direction/dip/rake,
 // or plane + striation + sense) into the engine's data files (.fdt, .fmd), and
 // data files back into strike/dip/rake CSV.
+#include <cctype>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -57,7 +59,11 @@ int main(int argc, char** argv) {
     try {
         const int lines = convert_file(in_path, out_path, options, warnings);
         for (const auto& w : warnings) std::cerr << "qlconvert: warning: " << w << "\n";
-        std::cout << out_path << ": " << lines << (lines == 1 ? " line" : " lines") << "\n";
+        std::string ext = std::filesystem::path(out_path).extension().string();
+        for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        const bool csv = ext == ".csv";
+        std::cout << out_path << ": " << lines << (csv ? " row" : " data line") << (lines == 1 ? "" : "s")
+                  << "\n";
     } catch (const ConvertError& e) {
         for (const auto& w : warnings) std::cerr << "qlconvert: warning: " << w << "\n";
         std::cerr << "qlconvert: " << e.what() << "\n";

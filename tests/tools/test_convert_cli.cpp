@@ -296,6 +296,17 @@ TEST(ConvertCli, FailuresExitNonZeroNameTheLineAndWriteNothing) {
     EXPECT_EQ(same.status, 1);
     EXPECT_NE(same.err.find("is the input file"), std::string::npos) << same.err;
     EXPECT_EQ(read_all(dir / "data.csv"), "strike,dip,rake\n10,50,10\n");
+    // The engine reads at most 32767 data lines: 16384 mechanisms make one
+    // line too many as .fmd, but fit as .fdt.
+    std::string many = "strike,dip,rake\n";
+    for (int i = 0; i < 16384; ++i) many += "10,50,10\n";
+    dir.write("many.csv", many);
+    const auto too_many = dir.qlconvert("many.csv many.fmd");
+    EXPECT_EQ(too_many.status, 1);
+    EXPECT_NE(too_many.err.find("many.fmd: 32768 data lines; a data file holds at most 32767"), std::string::npos)
+        << too_many.err;
+    EXPECT_FALSE(fs::exists(dir / "many.fmd"));
+    EXPECT_EQ(dir.qlconvert("many.csv many.fdt").status, 0);
     // A malformed command line.
     EXPECT_NE(dir.qlconvert("data.csv out.fdt --from rds").status, 0);
     EXPECT_NE(dir.qlconvert("data.csv").status, 0);
