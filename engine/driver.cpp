@@ -6,6 +6,8 @@
 
 #include "engine/io/fixed_format.h"
 #include "engine/io/list_input.h"
+#include "engine/io/pref_file.h"
+#include "engine/io/result_file.h"
 
 namespace quillon::engine {
 
@@ -134,6 +136,50 @@ int ask_k(Console& console, int data_class, std::optional<int> given) {
     }
 }
 
+// A path longer than the engine's 300-character paths would be cut and name
+// another file: refused instead, with the path on the line after.
+void check_path_length(Console& console, const char* what, const std::string& path) {
+    if (path.size() <= kPathLength) return;
+    console.line(std::string("  The ") + what + " path is longer than " + std::to_string(kPathLength) +
+                 " characters --- Execution aborted.");
+    console.line("  " + path);
+    stop();
+}
+
+bool same_file(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    return std::filesystem::equivalent(a, b, ec) && !ec;
+}
+
+// The result replaces its file only at the end of the run, by renaming a new file
+// over it: a result that is one of the run's inputs (by file identity: links and
+// other spellings of the same path included) would replace that input. The data
+// file keeps its own message; the grid named by pref.txt is found by reading
+// pref.txt here (a pref.txt that cannot be read is reported by the run).
+void check_result_is_no_input(Console& console, const std::string& home, const std::string& data_path,
+                              const std::string& result_path) {
+    if (same_file(data_path, result_path)) {
+        console.line("  The result file is the data file --- Execution aborted.");
+        stop();
+    }
+    std::vector<std::pair<const char*, std::string>> inputs = {
+        {"pref.txt", home + "/pref.txt"},
+        {"qln_array.txt", home + "/qln_array.txt"},
+    };
+    try {
+        EngineTables settings;
+        read_pref_file(home, settings);
+        inputs.emplace_back("grid file", settings.cgp_file_path);
+    } catch (const ErrorStop&) {
+    }
+    for (const auto& [what, path] : inputs) {
+        if (!same_file(path, result_path)) continue;
+        console.line(std::string("  The result file is the ") + what + " of the run --- Execution aborted.");
+        console.line("  " + path);
+        stop();
+    }
+}
+
 }  // namespace
 
 std::vector<std::string> banner_lines() {
@@ -159,7 +205,6 @@ std::string dialog_path(std::string_view answer, const std::string& home_directo
     const std::string_view name = std::string_view(path).substr(slash == std::string::npos ? 0 : slash + 1);
     if (!name.empty() && name.find('.') == std::string_view::npos) path += ".txt";
     if (path.empty() || path.front() != '/') path = home_directory + "/" + path;
-    if (path.size() > kPathLength) path.resize(kPathLength);
     return path;
 }
 
@@ -175,18 +220,16 @@ void run_driver(Console& console, const DriverInputs& inputs) {
         inputs.result_path ? dialog_path(*inputs.result_path, home) : select_result_file(console, home, data_path);
 
     console.empty_line();
+    check_path_length(console, "data file", data_path);
+    check_path_length(console, "result file", result_path);
     if (!file_exists(data_path)) {
         console.line("  Data file not exist --- Execution aborted.");
         stop();
     }
-    std::error_code ec;
     // The save prompt proposes the data path itself; taking it would replace the
-    // data by the result, so the run refuses a result file that is the data file.
-    if (std::filesystem::equivalent(data_path, result_path, ec)) {
-        console.line("  The result file is the data file --- Execution aborted.");
-        stop();
-    }
-    ec.clear();
+    // data by the result.
+    check_result_is_no_input(console, home, data_path, result_path);
+    std::error_code ec;
     if (std::filesystem::exists(result_path, ec) && !inputs.overwrite) {
         console.line("  File " + std::string(trim_trailing_blanks(result_path)));
         console.line("    already exist.");
@@ -211,6 +254,8 @@ void run_driver(Console& console, const DriverInputs& inputs) {
         data_class = ask_class(console);
     }
     const int k = ask_k(console, data_class, inputs.k);
+    // What a killed earlier run left of its temporary result file goes now.
+    remove_stale_temporaries(result_path);
 
     if (data_class == 1) QLN_execute(home, data_path, result_path, k, console, inputs.run_options);
     else QLN_focal_execute(home, data_path, result_path, k, console, inputs.run_options);
@@ -228,6 +273,8 @@ void report_error_stop(Console& console, const ErrorStop& e, bool pause) {
     if (e.line()) message += fixed_int(*e.line(), 10);
     if (message.size() > 200) message.resize(200);
     console.line(trim_trailing_blanks(message));
+    // Which file or path and why, after the fixed message.
+    if (!e.detail().empty()) console.line("  " + e.detail());
     console.empty_line();
     console.line("  Execution terminated.");
     if (pause) {

@@ -33,7 +33,8 @@ inline constexpr std::size_t kHomeDirectoryLength = 255;
 std::vector<std::string> banner_lines();
 
 // A path as a file dialog returns it: blanks around it dropped, ".txt" added to a
-// name without extension, made absolute against the home directory, cut at 300.
+// name without extension, made absolute against the home directory. A path over
+// 300 characters is not cut (it would name another file): the driver refuses it.
 std::string dialog_path(std::string_view answer, const std::string& home_directory);
 
 // The whole dialog and the run; returns normally after the closing lines.

@@ -11,25 +11,33 @@
 
 namespace quillon::engine {
 
+// The report keeps the routine's fixed message; detail, when there is one, says
+// which file or path and why (the file's real line, the offending item, the
+// system's reason) and is written on a line of its own after the message.
 class ErrorStop : public std::runtime_error {
 public:
-    ErrorStop(std::string routine, std::string message, std::optional<std::int32_t> line)
+    ErrorStop(std::string routine, std::string message, std::optional<std::int32_t> line,
+              std::string detail = {})
         : std::runtime_error(routine + ": " + message),
-          routine_(std::move(routine)), message_(std::move(message)), line_(line) {}
+          routine_(std::move(routine)), message_(std::move(message)), line_(line),
+          detail_(std::move(detail)) {}
 
     const std::string& routine() const { return routine_; }
     const std::string& message() const { return message_; }
     const std::optional<std::int32_t>& line() const { return line_; }
+    const std::string& detail() const { return detail_; }
 
 private:
     std::string routine_;
     std::string message_;
     std::optional<std::int32_t> line_;
+    std::string detail_;
 };
 
 [[noreturn]] inline void error_stop(std::string_view routine, std::string_view message,
-                                    std::optional<std::int32_t> line = std::nullopt) {
-    throw ErrorStop(std::string(routine), std::string(message), line);
+                                    std::optional<std::int32_t> line = std::nullopt,
+                                    std::string_view detail = {}) {
+    throw ErrorStop(std::string(routine), std::string(message), line, std::string(detail));
 }
 
 }  // namespace quillon::engine

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "engine/core/tables.h"
@@ -15,9 +16,11 @@ bool read_datum(ListReader& reader, FaultDatum& d);
 
 // Counting pass: reads and checks data until the end of the input; error_stop on
 // an unreadable datum, a bad sense letter, or more than 32767 data.
-std::int16_t count_data(ListReader& reader);
+// source names the file in the detail line of a report.
+std::int16_t count_data(ListReader& reader, std::string_view source = {});
 
 // Storing pass: reads n_data data into fault_data (which holds n_data records).
-void store_data(ListReader& reader, std::int16_t n_data, std::vector<FaultDatum>& fault_data);
+void store_data(ListReader& reader, std::int16_t n_data, std::vector<FaultDatum>& fault_data,
+                std::string_view source = {});
 
 }  // namespace quillon::engine

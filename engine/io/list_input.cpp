@@ -1,9 +1,12 @@
 #include "engine/io/list_input.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <charconv>
 #include <cfloat>
 #include <cmath>
-#include <filesystem>
+#include <cstring>
 #include <limits>
 
 namespace quillon::engine {
@@ -16,18 +19,83 @@ bool is_quote(char c) { return c == '\'' || c == '"'; }
 
 }  // namespace
 
-bool ListReader::load_line() {
-    if (!std::getline(in_, line_)) return false;
-    if (!line_.empty() && line_.back() == '\r') line_.pop_back();
-    pos_ = 0;
-    have_line_ = true;
+LineRead read_text_line(std::istream& in, std::string& line, std::size_t max_length) {
+    using traits = std::char_traits<char>;
+    line.clear();
+    std::streambuf* buf = in.rdbuf();
+    if (!in.good() || buf == nullptr) {
+        in.setstate(std::ios::failbit);
+        return LineRead::EndOfFile;
+    }
+    int c = buf->sbumpc();
+    if (c == traits::eof()) {
+        in.setstate(std::ios::eofbit | std::ios::failbit);
+        return LineRead::EndOfFile;
+    }
+    for (;;) {
+        if (c == traits::eof()) {
+            in.setstate(std::ios::eofbit);   // a last line without a line end
+            return LineRead::Ok;
+        }
+        if (c == '\n') return LineRead::Ok;
+        if (c == '\r') {
+            if (buf->sgetc() == '\n') buf->sbumpc();
+            return LineRead::Ok;
+        }
+        if (line.size() >= max_length) return LineRead::TooLong;
+        line.push_back(traits::to_char_type(c));
+        c = buf->sbumpc();
+    }
+}
+
+LineRead ListReader::load_line() {
+    const LineRead r = read_text_line(in_, line_);
+    if (r == LineRead::EndOfFile) return r;
     ++line_number_;
-    return true;
+    pos_ = 0;
+    if (r == LineRead::TooLong) {
+        line_too_long_ = true;
+        return r;
+    }
+    have_line_ = true;
+    return r;
+}
+
+ReadStatus ListReader::fail(ReadStatus status, const char* what) {
+    last_failure_ = status;
+    last_what_ = what;
+    return status;
+}
+
+std::string ListReader::failure_detail() const {
+    const std::string line = "line " + std::to_string(line_number_);
+    switch (last_failure_) {
+    case ReadStatus::EndOfFile:
+        return line_number_ == 0 ? std::string("the file is empty")
+                                 : "the file ends at " + line + " before " + last_what_ + " was found";
+    case ReadStatus::LineTooLong:
+        return line + ": the line is longer than " + std::to_string(kMaxLineLength) + " characters";
+    case ReadStatus::BadItem:
+        if (last_item_.empty()) return line + ": an empty item between two commas";
+        if (is_quote(last_item_.front()) &&
+            (last_item_.size() < 2 || last_item_.back() != last_item_.front()))
+            return line + ": a quoted text without its closing quote";
+        return line + ": \"" + last_item_.substr(0, 40) + (last_item_.size() > 40 ? "..." : "") + "\" is not " +
+               last_what_;
+    case ReadStatus::Ok:
+        break;
+    }
+    return line;
 }
 
 ReadStatus ListReader::next_item(std::string& raw) {
     for (;;) {
-        if (!have_line_ && !load_line()) return ReadStatus::EndOfFile;
+        if (line_too_long_) return ReadStatus::LineTooLong;
+        if (!have_line_) {
+            const LineRead r = load_line();
+            if (r == LineRead::EndOfFile) return ReadStatus::EndOfFile;
+            if (r == LineRead::TooLong) return ReadStatus::LineTooLong;
+        }
         while (pos_ < line_.size() && is_blank(line_[pos_])) ++pos_;
         if (pos_ == line_.size()) {
             // A line end separates like a blank; the read goes on with the next line.
@@ -36,7 +104,10 @@ ReadStatus ListReader::next_item(std::string& raw) {
         }
         const char c = line_[pos_];
         if (c == ',') {
-            if (!comma_allowed_) return ReadStatus::BadItem;  // an empty item between separators
+            if (!comma_allowed_) {  // an empty item between separators
+                last_item_.clear();
+                return ReadStatus::BadItem;
+            }
             comma_allowed_ = false;
             ++pos_;
             continue;
@@ -46,6 +117,7 @@ ReadStatus ListReader::next_item(std::string& raw) {
             ++pos_;
             for (;;) {
                 if (pos_ >= line_.size()) {
+                    last_item_.assign(line_, start, std::string::npos);
                     pos_ = line_.size();
                     return ReadStatus::BadItem;  // no closing quote on the line
                 }
@@ -63,29 +135,32 @@ ReadStatus ListReader::next_item(std::string& raw) {
             while (pos_ < line_.size() && !is_blank(line_[pos_]) && line_[pos_] != ',') ++pos_;
         }
         raw.assign(line_, start, pos_ - start);
+        last_item_ = raw;
         comma_allowed_ = true;
         return ReadStatus::Ok;
     }
 }
 
 ReadStatus ListReader::read_int(std::int32_t& value) {
+    constexpr const char* what = "an integer";
     std::string raw;
     const ReadStatus s = next_item(raw);
-    if (s != ReadStatus::Ok) return s;
-    return parse_int_item(raw, value) ? ReadStatus::Ok : ReadStatus::BadItem;
+    if (s != ReadStatus::Ok) return fail(s, what);
+    return parse_int_item(raw, value) ? ReadStatus::Ok : fail(ReadStatus::BadItem, what);
 }
 
 ReadStatus ListReader::read_real(float& value) {
+    constexpr const char* what = "a number";
     std::string raw;
     const ReadStatus s = next_item(raw);
-    if (s != ReadStatus::Ok) return s;
-    return parse_real_item(raw, value) ? ReadStatus::Ok : ReadStatus::BadItem;
+    if (s != ReadStatus::Ok) return fail(s, what);
+    return parse_real_item(raw, value) ? ReadStatus::Ok : fail(ReadStatus::BadItem, what);
 }
 
 ReadStatus ListReader::read_text(std::string& value) {
     std::string raw;
     const ReadStatus s = next_item(raw);
-    if (s != ReadStatus::Ok) return s;
+    if (s != ReadStatus::Ok) return fail(s, "a text item");
     if (!raw.empty() && is_quote(raw.front())) {
         const char q = raw.front();
         value.clear();
@@ -105,7 +180,7 @@ void ListReader::end_record() {
 }
 
 bool ListReader::at_end() {
-    if (have_line_) return false;
+    if (have_line_ || line_too_long_) return false;
     return in_.peek() == std::char_traits<char>::eof();
 }
 
@@ -115,6 +190,8 @@ void ListReader::rewind() {
     have_line_ = false;
     comma_allowed_ = false;
     line_number_ = 0;
+    line_too_long_ = false;
+    last_failure_ = ReadStatus::Ok;
 }
 
 bool parse_int_item(std::string_view item, std::int32_t& value) {
@@ -202,15 +279,29 @@ bool read_fixed_int(std::string_view line, std::size_t width, std::int32_t& valu
     return true;
 }
 
-bool open_for_reading(const std::string& path, std::ifstream& in) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    // A folder would open, only to fail at the first read; a named pipe or a
-    // socket would block the open until some other program writes to it.
-    const fs::file_status status = fs::status(path, ec);
-    if (fs::is_directory(status) || fs::is_fifo(status) || fs::is_socket(status)) return false;
+bool open_for_reading(const std::string& path, std::ifstream& in, std::string* why) {
+    const auto refuse = [&](std::string reason) {
+        if (why) *why = std::move(reason);
+        return false;
+    };
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return refuse(std::strerror(errno));
+    // Only a regular file has an end that comes: a folder would open, only to fail
+    // at the first read; a named pipe or a socket would block the open until some
+    // other program writes to it; a device such as /dev/zero never ends.
+    if (!S_ISREG(st.st_mode)) {
+        const char* kind = S_ISDIR(st.st_mode)    ? "a folder"
+                           : S_ISFIFO(st.st_mode) ? "a named pipe"
+                           : S_ISSOCK(st.st_mode) ? "a socket"
+                           : S_ISCHR(st.st_mode)  ? "a character device"
+                           : S_ISBLK(st.st_mode)  ? "a block device"
+                                                  : "not a file";
+        return refuse(std::string("not a regular file (") + kind + ")");
+    }
+    errno = 0;
     in.open(path, std::ios::binary);
-    return static_cast<bool>(in);
+    if (!in) return refuse(errno != 0 ? std::strerror(errno) : "cannot be opened");
+    return true;
 }
 
 std::string_view trim_trailing_blanks(std::string_view text) {

@@ -15,4 +15,7 @@ void QLN_save_results(const EngineTables& tables, const std::string& cgp_file_pa
                       const std::string& data_path, int k, const std::string& function_label,
                       const std::string& start_date, const std::string& start_time,
                       const std::string& end_date, const std::string& end_time);
+// Removes the temporary files that a run killed while writing this result left
+// in its folder (".<name>.qlmain-<pid>-<n>.tmp" of a process that no longer exists).
+void remove_stale_temporaries(const std::string& result_path);
 }  // namespace quillon::engine

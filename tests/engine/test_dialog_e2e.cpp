@@ -242,6 +242,7 @@ struct ErrorStopCase {
     const char* result;                                        // the save answer
     const char* routine;
     std::string message_line;                                  // after the console blank
+    std::string detail = {};   // the line after the message: which file and why; <home> the home directory
 };
 
 std::string data_lines(int n) {
@@ -266,7 +267,11 @@ TEST_P(QlmainErrorStop, ReportsRoutineAndMessageThenPauses) {
     EXPECT_EQ(r.exit_code, 0);
     // The empty line in front of the report ends the console line of the k prompt
     // when the run fails before writing anything.
+    std::string detail = c.detail;
+    for (std::size_t p = detail.find("<home>"); p != std::string::npos; p = detail.find("<home>"))
+        detail.replace(p, 6, home.home().string());
     const std::string report = std::string("\n   Error in the subprogram ") + c.routine + "\n " + c.message_line +
+                               (detail.empty() ? "" : "\n   " + detail) +
                                "\n\n   Execution terminated.\n\n  Press Enter to end the program. ";
     EXPECT_THAT(r.out, EndsWith(report));
     EXPECT_FALSE(home.exists("out.ql4"));
@@ -276,25 +281,33 @@ INSTANTIATE_TEST_SUITE_P(
     Rows, QlmainErrorStop,
     ::testing::Values(
         ErrorStopCase{"PrefMissing", {{"pref.txt", "<remove>"}}, "out.ql4", "read_pref_file",
-                      "  File 'pref.txt' not found"},
-        ErrorStopCase{"PrefEmpty", {{"pref.txt", ""}}, "out.ql4", "read_pref_file", "  Invalid pref file"},
+                      "  File 'pref.txt' not found", "<home>/pref.txt: No such file or directory"},
+        ErrorStopCase{"PrefEmpty", {{"pref.txt", ""}}, "out.ql4", "read_pref_file", "  Invalid pref file",
+                      "<home>/pref.txt: line 1 is missing"},
         ErrorStopCase{"PrefThresholdNotInteger", {{"pref.txt", "grid.cgp\r\n30 degrees\r\n"}}, "out.ql4",
-                      "read_pref_file", "  Invalid pref file"},
+                      "read_pref_file", "  Invalid pref file",
+                      "<home>/pref.txt line 2: \"30 degrees\" is not a whole number of degrees in columns 1 to 12"},
         ErrorStopCase{"DataNotANumber", {{"faults.fdt", "1 2 3 4 N\n1 2 x 4 N\n"}}, "out.ql4", "read_data_file",
-                      "  Invalid data at line number         2"},
+                      "  Invalid data at line number         2",
+                      "<home>/faults.fdt line 2: \"x\" is not a number"},
         ErrorStopCase{"DataTrailingEmptyLine", {{"faults.fdt", "1 2 3 4 N\n5 6 7 8 R\n\n"}}, "out.ql4",
-                      "read_data_file", "  Invalid data at line number         3"},
+                      "read_data_file", "  Invalid data at line number         3",
+                      "<home>/faults.fdt: the file ends at line 3 before a number was found"},
         ErrorStopCase{"DataBadSense", {{"faults.fdt", "1 2 3 4 N\n1 2 3 4 N\n1 2 3 4 Up\n"}}, "out.ql4",
-                      "read_data_file", "  Invalid sense in the line number         3"},
+                      "read_data_file", "  Invalid sense in the line number         3",
+                      "<home>/faults.fdt line 3: sense \"U\" is not one of N, R, S, D"},
         ErrorStopCase{"DataTooMany", {{"faults.fdt", data_lines(32768)}}, "out.ql4", "read_data_file",
                       "  Number of data exceeds the upper bound 32767"},
         ErrorStopCase{"GridMissing", {{"pref.txt", "nogrid.cgp\r\n30\r\n"}}, "out.ql4", "read_cgp_file",
-                      "  CGP file not found"},
+                      "  CGP file not found", "<home>/nogrid.cgp: No such file or directory"},
         ErrorStopCase{"GridCountNotInteger", {{"grid.cgp", "six\r\n0 90 0 0 0.5\r\n"}}, "out.ql4", "read_cgp_file",
-                      "  Invalid data at the line number         1"},
+                      "  Invalid data at the line number         1", "<home>/grid.cgp line 1: \"six\" is not an integer"},
         ErrorStopCase{"GridShorterThanCount", {{"grid.cgp", "3\r\n0 90 0 0 0.5\r\n0 90 90 0 0.5\r\n"}}, "out.ql4",
-                      "read_cgp_file", "  Invalid data at the line number         3"},
-        ErrorStopCase{"ResultNotCreatable", {}, "no/such/folder/out.ql4", "QLN_save_results", "  File I/O error"}),
+                      "read_cgp_file", "  Invalid data at the line number         3",
+                      "<home>/grid.cgp: the file ends at line 3 before a number was found"},
+        ErrorStopCase{"ResultNotCreatable", {}, "no/such/folder/out.ql4", "QLN_save_results", "  File I/O error",
+                      "<home>/no/such/folder/out.ql4: cannot create a file in the folder <home>/no/such/folder "
+                      "(No such file or directory)"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(QlmainErrorStopUnreadable, DataFileNotReadable) {
@@ -305,7 +318,8 @@ TEST(QlmainErrorStopUnreadable, DataFileNotReadable) {
     std::filesystem::permissions(home.path("faults.fdt"), std::filesystem::perms::none);
     const QlmainResult r = home.run("faults.fdt\nout.ql4\n1\n3\n\n\n");
     EXPECT_EQ(r.exit_code, 0);
-    EXPECT_THAT(r.out, EndsWith("\n   Error in the subprogram read_data_file\n   Data file not found\n\n"
+    EXPECT_THAT(r.out, EndsWith("\n   Error in the subprogram read_data_file\n   Data file not found\n   " +
+                                home.path("faults.fdt").string() + ": Permission denied\n\n"
                                 "   Execution terminated.\n\n  Press Enter to end the program. "));
 }
 
@@ -326,7 +340,9 @@ TEST(QlmainErrorStopUnreadable, NamedPipeIsNotReadAsAFile) {
         const QlmainResult r = home.run("faults.fdt\nout.ql4\n1\n3\n\n\n", {}, 20);
         EXPECT_EQ(r.exit_code, 0) << c.pipe;
         EXPECT_THAT(r.out, EndsWith(std::string("\n   Error in the subprogram ") + c.routine + "\n   " + c.message +
-                                    "\n\n   Execution terminated.\n\n  Press Enter to end the program. "))
+                                    "\n   " + home.path(c.pipe).string() +
+                                    ": not a regular file (a named pipe)\n\n   Execution terminated.\n\n"
+                                    "  Press Enter to end the program. "))
             << c.pipe;
         EXPECT_FALSE(home.exists("out.ql4")) << c.pipe;
     }
@@ -338,7 +354,8 @@ TEST(QlmainArrayFile, MissingArrayWaitsForOneLine) {
     std::filesystem::remove(home.path("qln_array.txt"));
     const QlmainResult r = home.run("faults.fdt\nout.ql4\n1\n3\n\n");
     EXPECT_EQ(r.exit_code, 0);
-    EXPECT_THAT(r.out, EndsWith("\n  *** Error : qln_array.txt" + std::string(287, ' ') + " not available.\n"));
+    EXPECT_THAT(r.out, EndsWith("\n  *** Error : qln_array.txt" + std::string(287, ' ') + " not available.\n   " +
+                                home.path("qln_array.txt").string() + ": No such file or directory\n"));
     EXPECT_THAT(r.out, Not(HasSubstr("Error in the subprogram")));
 }
 
@@ -350,7 +367,11 @@ TEST(QlmainArrayFile, OutOfRangeEntriesStop) {
     home.write("qln_array.txt", scores + "\nlabel\n");
     const QlmainResult r = home.run("faults.fdt\nout.ql4\n1\n3\n");
     EXPECT_EQ(r.exit_code, 0);
-    EXPECT_THAT(r.out, EndsWith("\n Invalid number     201 at line       7\n Invalid number      -1 at line     180\n"));
+    const std::string file = home.path("qln_array.txt").string();
+    EXPECT_THAT(r.out, EndsWith("\n Invalid number     201 at line       7\n   " + file +
+                                " line 1: score of entry 7 (misfit 7 degrees) is 201, outside 0 to 200\n"
+                                " Invalid number      -1 at line     180\n   " + file +
+                                " line 1: score of entry 180 (misfit 180 degrees) is -1, outside 0 to 200\n"));
     EXPECT_FALSE(home.exists("out.ql4"));
 }
 

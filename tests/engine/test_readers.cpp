@@ -322,7 +322,12 @@ ArrayRun read_array_text(const char* content) {
         r.stopped = true;
         r.wait_for_line = s.wait_for_line();
     }
+    // The detail lines name the file by its full path; "<home>" stands for the
+    // temporary home directory in the expected texts.
     r.console = out.str();
+    const std::string dir = home.home().string();
+    for (std::size_t p = r.console.find(dir); p != std::string::npos; p = r.console.find(dir, p))
+        r.console.replace(p, dir.size(), "<home>");
     return r;
 }
 
@@ -371,13 +376,24 @@ TEST(ArrayFile, OutOfRangeEntriesAreListedThenStop) {
         std::vector<Case> bad;
         const char* console;
     };
+    // One entry a line: entry i stands on line i + 1 of the file.
     for (const Table& t : {
-             Table{{{180, 201}}, " Invalid number     201 at line     180\n"},
-             Table{{{1, -1}}, " Invalid number      -1 at line       1\n"},
+             Table{{{180, 201}}, " Invalid number     201 at line     180\n"
+                                 "   <home>/qln_array.txt line 181: score of entry 180 (misfit 180 degrees) is 201,"
+                                 " outside 0 to 200\n"},
+             Table{{{1, -1}}, " Invalid number      -1 at line       1\n"
+                              "   <home>/qln_array.txt line 2: score of entry 1 (misfit 1 degrees) is -1,"
+                              " outside 0 to 200\n"},
              Table{{{3, 1000}, {170, -12345678}},
-                   " Invalid number    1000 at line       3\n Invalid number -12345678 at line     170\n"},
+                   " Invalid number    1000 at line       3\n"
+                   "   <home>/qln_array.txt line 4: score of entry 3 (misfit 3 degrees) is 1000, outside 0 to 200\n"
+                   " Invalid number -12345678 at line     170\n"
+                   "   <home>/qln_array.txt line 171: score of entry 170 (misfit 170 degrees) is -12345678,"
+                   " outside 0 to 200\n"},
              // Entry 0 is held to the same range: its score must fit the signed byte table.
-             Table{{{0, 250}}, " Invalid number     250 at line       0\n"},
+             Table{{{0, 250}}, " Invalid number     250 at line       0\n"
+                               "   <home>/qln_array.txt line 1: score of entry 0 (misfit 0 degrees) is 250,"
+                               " outside 0 to 200\n"},
          }) {
         std::vector<int> entries;
         for (int i = 0; i <= 180; ++i) entries.push_back(200 - i);
@@ -390,6 +406,19 @@ TEST(ArrayFile, OutOfRangeEntriesAreListedThenStop) {
         EXPECT_FALSE(r.wait_for_line);
         EXPECT_EQ(r.console, t.console);
     }
+}
+
+TEST(ArrayFile, OutOfRangeEntryNamesTheFileLine) {
+    // Ten scores a line: entry 141 stands on line 15. The fixed line keeps the
+    // entry's index; the line after it gives the file and its real line.
+    std::string text;
+    for (int i = 0; i <= 180; ++i) text += std::to_string(i == 141 ? 256 : 100) + (i % 10 == 9 ? "\n" : " ");
+    text += "\nlabel\n";
+    const ArrayRun r = read_array_text(text.c_str());
+    EXPECT_TRUE(r.stopped);
+    EXPECT_EQ(r.console, " Invalid number     256 at line     141\n"
+                         "   <home>/qln_array.txt line 15: score of entry 141 (misfit 141 degrees) is 256,"
+                         " outside 0 to 200\n");
 }
 
 TEST(ArrayFile, BoundaryValuesAreAccepted) {
@@ -407,8 +436,8 @@ TEST(ArrayFile, MissingFileWritesPaddedNameAndWaits) {
     EXPECT_TRUE(r.stopped);
     EXPECT_TRUE(r.wait_for_line);
     const std::string expected = "  *** Error : qln_array.txt" + std::string(300 - 13, ' ') + " not available.\n";
-    EXPECT_EQ(r.console, expected);
-    EXPECT_EQ(r.console.size(), 1 + 328 + 1u);
+    EXPECT_EQ(r.console, expected + "   <home>/qln_array.txt: No such file or directory\n");
+    EXPECT_EQ(r.console.find('\n'), 1 + 328u);
 }
 
 TEST(ArrayFile, MalformedFileIsNamed) {
@@ -418,14 +447,20 @@ TEST(ArrayFile, MalformedFileIsNamed) {
     };
     for (const Case& c : {
              Case{scores(0, 9, " ") + "\nten\n" + scores(11, 180, " ") + "\nlabel\n",
-                  "  *** Error : qln_array.txt line 2: score 10 is not an integer --- Execution terminated.\n"},
+                  "  *** Error : qln_array.txt line 2: score 10 is not an integer --- Execution terminated.\n"
+                  "   <home>/qln_array.txt line 2: \"ten\" is not an integer\n"},
              Case{scores(0, 100, " ") + "\n",
-                  "  *** Error : qln_array.txt ends after 101 of its 181 scores --- Execution terminated.\n"},
+                  "  *** Error : qln_array.txt ends after 101 of its 181 scores --- Execution terminated.\n"
+                  "   <home>/qln_array.txt\n"},
              Case{scores(0, 180, " ") + "\n\n  \n",
                   "  *** Error : qln_array.txt has no function label after its 181 scores --- Execution "
-                  "terminated.\n"},
+                  "terminated.\n   <home>/qln_array.txt\n"},
              Case{scores(0, 180, " ") + "\n'unclosed label\n",
-                  "  *** Error : qln_array.txt line 2: invalid function label --- Execution terminated.\n"},
+                  "  *** Error : qln_array.txt line 2: invalid function label --- Execution terminated.\n"
+                  "   <home>/qln_array.txt line 2: a quoted text without its closing quote\n"},
+             Case{scores(0, 5, " ") + std::string(70000, ' ') + scores(6, 180, " ") + "\nlabel\n",
+                  "  *** Error : qln_array.txt line 1: the line is longer than 65536 characters --- Execution "
+                  "terminated.\n   <home>/qln_array.txt\n"},
          }) {
         const ArrayRun r = read_array_text(c.content.c_str());
         EXPECT_TRUE(r.stopped);

@@ -34,6 +34,9 @@ EngineTables tables_with(std::vector<FaultDatum> data, std::vector<std::int32_t>
     return t;
 }
 
+// Three data: enough for one subset of k = 3, so that the writer writes.
+std::vector<FaultDatum> three_data() { return {datum(1, 2, 3, 4, 'N'), datum(5, 6, 7, 8, 'R'), datum(9, 10, 11, 12, 'S')}; }
+
 std::string save(const QlmainHome& home, EngineTables t, const std::string& data_path = "/data/set.fdt",
                  int k = 3, const std::string& cgp = "/grids/Unif60000.cgp", const std::string& label = "linear") {
     t.result_path = home.path("out.ql4").string();
@@ -44,12 +47,15 @@ std::string save(const QlmainHome& home, EngineTables t, const std::string& data
 TEST(ResultFile, WholeFileByteForByte) {
     QlmainHome home;
     const std::string file =
-        save(home, tables_with({datum(360, 90, 0, 0, 'n'), datum(120.25f, 45, 200.75f, 30.04f, 'r')}, {0, 12, 0, 0, 7}),
+        save(home,
+             tables_with({datum(360, 90, 0, 0, 'n'), datum(120.25f, 45, 200.75f, 30.04f, 'r'), datum(1, 2, 3, 4, 'D')},
+                         {0, 12, 0, 0, 7}),
              "/home/u/my data/set 1.fdt   ", 3, "/deep/dir/of/grids/Unif60000.cgp", "linear  ");
     const std::string expected =
-        "       2\r\n"
+        "       3\r\n"
         "360.0 90.0   0.0  0.0 n\r\n"
         "120.3 45.0 200.8 30.0 r\r\n"
+        "  1.0  2.0   3.0  4.0 D\r\n"
         "            5\r\n"
         "            2\r\n"
         "Unif60000.cgp\r\n"
@@ -79,7 +85,7 @@ TEST(ResultFile, DataColumns) {
              Case{datum(12.25f, 12.75f, -12.25f, 0.05f, 'd'), " 12.3 12.8 -12.3  0.1 d"},   // halves away from zero
          }) {
         QlmainHome home;
-        const std::string file = save(home, tables_with({c.d}, {}));
+        const std::string file = save(home, tables_with({c.d, c.d, c.d}, {}));
         const std::string second = file.substr(file.find("\r\n") + 2);
         EXPECT_EQ(second.substr(0, second.find("\r\n")), c.line);
     }
@@ -90,7 +96,7 @@ TEST(ResultFile, ValuesThatDoNotFitStaySeparated) {
     // still reads back value by value; the fitting values keep their columns.
     QlmainHome home;
     const std::string file =
-        save(home, tables_with({datum(1000, -100, 10000, 45, 'N'), datum(1, 2, -1000, 4, 'R')},
+        save(home, tables_with({datum(1000, -100, 10000, 45, 'N'), datum(1, 2, -1000, 4, 'R'), datum(1, 2, 3, 4, 'S')},
                                {1234567890, 0, 5}));
     EXPECT_THAT(quillon::test::split_lines(file),
                 ::testing::IsSupersetOf({std::string(" 1000.0 -100.0 10000.0 45.0 N\r"),
@@ -100,10 +106,12 @@ TEST(ResultFile, ValuesThatDoNotFitStaySeparated) {
 
 TEST(ResultFile, NoVotesGoesStraightToDataLine) {
     QlmainHome home;
-    const std::string file = save(home, tables_with({datum(1, 2, 3, 4, 'N')}, {0, 0, 0}, -1));
+    const std::string file = save(home, tables_with(three_data(), {0, 0, 0}, -1));
     EXPECT_EQ(file,
-              "       1\r\n"
+              "       3\r\n"
               "  1.0  2.0   3.0  4.0 N\r\n"
+              "  5.0  6.0   7.0  8.0 R\r\n"
+              "  9.0 10.0  11.0 12.0 S\r\n"
               "            3\r\n"
               "            0\r\n"
               "Unif60000.cgp\r\n"
@@ -119,7 +127,7 @@ TEST(ResultFile, NoVotesGoesStraightToDataLine) {
 TEST(ResultFile, KLine) {
     for (int k : {3, 8}) {
         QlmainHome home;
-        const auto lines = quillon::test::split_lines(save(home, tables_with({}, {}), "/d.fmd", k));
+        const auto lines = quillon::test::split_lines(save(home, tables_with(std::vector<FaultDatum>(8, datum(1, 2, 3, 4, 'N')), {}), "/d.fmd", k));
         EXPECT_EQ(lines.at(lines.size() - 6), " k =  " + std::to_string(k) + "\r");
         EXPECT_EQ(lines.at(lines.size() - 6).size(), 8u);   // seven characters and the CR
     }
@@ -128,7 +136,7 @@ TEST(ResultFile, KLine) {
 TEST(ResultFile, ReplacesLongerFileCompletely) {
     QlmainHome home;
     home.write("out.ql4", std::string(100000, 'x'));
-    const std::string file = save(home, tables_with({}, {0}));
+    const std::string file = save(home, tables_with(three_data(), {0}));
     EXPECT_EQ(file.find('x'), std::string::npos);
     EXPECT_TRUE(file.ends_with("\r\nJob Eend = 2026/12/10 13:45:09.004\r\n"));
     EXPECT_THAT(home.listing(), ElementsAre("out.ql4"));   // no temporary file left
@@ -140,10 +148,10 @@ TEST(ResultFile, LongValidNameIsWritten) {
     for (const std::size_t length : {200u, 240u, 255u}) {
         QlmainHome home;
         const std::string name = std::string(length - 4, 'r') + ".ql4";
-        EngineTables t = tables_with({datum(1, 2, 3, 4, 'N')}, {0, 2});
+        EngineTables t = tables_with(three_data(), {0, 2});
         t.result_path = home.path(name).string();
         QLN_save_results(t, "g.cgp", "/d.fdt", 3, "l", "20260101", "000000.000", "20260101", "000000.000");
-        EXPECT_TRUE(home.read(name).starts_with("       1\r\n")) << length;
+        EXPECT_TRUE(home.read(name).starts_with("       3\r\n")) << length;
         EXPECT_THAT(home.listing(), ElementsAre(name)) << length;
     }
 }
@@ -154,11 +162,11 @@ TEST(ResultFile, LinkedNameReplacesTheLinkedFile) {
     QlmainHome home;
     home.write("kept/real.ql4", "old result\r\n");
     std::filesystem::create_symlink(home.path("kept/real.ql4"), home.path("link.ql4"));
-    EngineTables t = tables_with({datum(1, 2, 3, 4, 'N')}, {0, 2});
+    EngineTables t = tables_with(three_data(), {0, 2});
     t.result_path = home.path("link.ql4").string();
     QLN_save_results(t, "g.cgp", "/d.fdt", 3, "l", "20260101", "000000.000", "20260101", "000000.000");
     EXPECT_TRUE(std::filesystem::is_symlink(home.path("link.ql4")));
-    EXPECT_TRUE(home.read("kept/real.ql4").starts_with("       1\r\n"));
+    EXPECT_TRUE(home.read("kept/real.ql4").starts_with("       3\r\n"));
     EXPECT_THAT(home.listing(), ElementsAre("kept", "link.ql4"));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(home.path("kept")),
                             std::filesystem::directory_iterator()),
@@ -173,7 +181,7 @@ TEST(ResultFile, ReplacedFileKeepsItsAccessRights) {
         QlmainHome home;
         home.write("out.ql4", "old\r\n");
         fs::permissions(home.path("out.ql4"), mode);
-        save(home, tables_with({}, {1}));
+        save(home, tables_with(three_data(), {1}));
         EXPECT_EQ(fs::status(home.path("out.ql4")).permissions(), mode);
     }
 }
@@ -182,7 +190,7 @@ TEST(ResultFile, CannotBeCreated) {
     QlmainHome home;
     home.write("folder/keep", "");
     for (const std::string& target : {home.path("missing/out.ql4").string(), home.path("folder").string()}) {
-        EngineTables t = tables_with({}, {1});
+        EngineTables t = tables_with(three_data(), {1});
         t.result_path = target;
         try {
             QLN_save_results(t, "g.cgp", "/d.fdt", 3, "l", "20260101", "000000.000", "20260101", "000000.000");
@@ -201,7 +209,7 @@ TEST(ResultFileDeathTest, WriteErrorLeavesTheOldFileAlone) {
     // A file-size limit makes the write fail part way, like a full disk.
     QlmainHome home;
     home.write("out.ql4", "previous result\r\n");
-    EngineTables t = tables_with({}, std::vector<std::int32_t>(20000, 1));
+    EngineTables t = tables_with(three_data(), std::vector<std::int32_t>(20000, 1));
     t.result_path = home.path("out.ql4").string();
     const auto save_with_small_file_limit = [&t] {
         std::signal(SIGXFSZ, SIG_IGN);
@@ -223,7 +231,7 @@ TEST(ResultFileDeathTest, WriteErrorLeavesTheOldFileAlone) {
 
 TEST(ResultFile, VoteListAlone) {
     std::ostringstream out;
-    write_vote_list(out, tables_with({}, {0, 3, 0, -2, 0, 999999999}));
+    write_vote_list(out, tables_with(three_data(), {0, 3, 0, -2, 0, 999999999}));
     EXPECT_EQ(out.str(),
               "        2        3\r\n"
               "        4       -2\r\n"
