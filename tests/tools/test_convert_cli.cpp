@@ -313,3 +313,33 @@ TEST(ConvertCli, FailuresExitNonZeroNameTheLineAndWriteNothing) {
     EXPECT_NE(dir.qlconvert("data.csv out.fdt --from rds").status, 0);
     EXPECT_NE(dir.qlconvert("data.csv").status, 0);
 }
+
+TEST(ConvertCli, DoubtfulDataAreConvertedWithAWarningNamingTheirLines) {
+    Dir dir("convert-warn");
+    // Mechanism 2's second plane has the wrong sense (R where the double couple needs N).
+    dir.write("pairs.fmd",
+              "90 60 90 60 N\r\n270 30 270 30 N\r\n90 60 90 60 N\r\n270 30 270 30 R\r\n");
+    const auto pairs = dir.qlconvert("pairs.fmd pairs.csv");
+    EXPECT_EQ(pairs.status, 0);
+    EXPECT_EQ(pairs.err,
+              "qlconvert: warning: pairs.fmd: the two nodal planes are not one double couple within 1 degree for "
+              "the mechanisms starting on lines 3\n");
+    EXPECT_EQ(read_all(dir / "pairs.csv"),
+              "strike,dip,rake,strike2,dip2,rake2\r\n0.00,60.00,-90.00,180.00,30.00,-90.00\r\n"
+              "0.00,60.00,-90.00,180.00,30.00,90.00\r\n");
+    // A striation 5 degrees off its plane: projected for .fmd (named), kept as
+    // measured for .fdt.
+    dir.write("field.txt", "dipdir dip trend plunge sense\n90 60 90 60 N\n90 60 90 55 N\n");
+    const auto fmd = dir.qlconvert("field.txt field.fmd");
+    EXPECT_EQ(fmd.status, 0);
+    EXPECT_EQ(fmd.err,
+              "qlconvert: warning: field.txt: striations more than 1 degree out of their plane on lines 3; their "
+              "slip was projected onto the plane\n");
+    EXPECT_EQ(read_all(dir / "field.fmd"),
+              "90.00 60.00 90.00 60.00 N\r\n270.00 30.00 270.00 30.00 N\r\n"
+              "90.00 60.00 90.00 60.00 N\r\n270.00 30.00 270.00 30.00 N\r\n");
+    const auto fdt = dir.qlconvert("field.txt field.fdt");
+    EXPECT_EQ(fdt.status, 0);
+    EXPECT_EQ(fdt.err, "");
+    EXPECT_EQ(read_all(dir / "field.fdt"), "90.00 60.00 90.00 60.00 N\r\n90.00 60.00 90.00 55.00 N\r\n");
+}
