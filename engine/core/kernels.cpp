@@ -106,7 +106,18 @@ Tensor3f stress_state_tensor(float s1_az, float s1_pl, float s3_az, float s3_pl,
     return t;
 }
 
-Vec3f shear_direction(const Tensor3f& s, const Vec3f& n) {
+Projector plane_projector(const Vec3f& n) {
+    // P = I - n n^T.
+    Projector p{};
+    for (int i = 0; i < 3; ++i) {
+        for (int j = 0; j < 3; ++j) {
+            p[i * 3 + j] = static_cast<float>((i == j ? 1.0 : 0.0) - static_cast<double>(n[i]) * n[j]);
+        }
+    }
+    return p;
+}
+
+Vec3f shear_direction(const Tensor3f& s, const Vec3f& n, const Projector& p) {
     // Traction t = S n.
     Vec3f t{};
     for (int i = 0; i < 3; ++i) {
@@ -114,26 +125,20 @@ Vec3f shear_direction(const Tensor3f& s, const Vec3f& n) {
                                   static_cast<double>(s[i * 3 + 1]) * n[1] +
                                   static_cast<double>(s[i * 3 + 2]) * n[2]);
     }
-    // Projector onto the plane, P = I - n n^T.
-    float p[3][3];
-    for (int i = 0; i < 3; ++i) {
-        for (int j = 0; j < 3; ++j) {
-            p[i][j] = static_cast<float>((i == j ? 1.0 : 0.0) - static_cast<double>(n[i]) * n[j]);
-        }
-    }
     // Shear part of the traction, tau = P t.
     Vec3f tau{};
     for (int i = 0; i < 3; ++i) {
-        tau[i] = static_cast<float>(0.0 + static_cast<double>(p[i][0]) * t[0] +
-                                    static_cast<double>(p[i][1]) * t[1] +
-                                    static_cast<double>(p[i][2]) * t[2]);
+        tau[i] = static_cast<float>(0.0 + static_cast<double>(p[i * 3 + 0]) * t[0] +
+                                    static_cast<double>(p[i * 3 + 1]) * t[1] +
+                                    static_cast<double>(p[i * 3 + 2]) * t[2]);
     }
     return normalize_vector(tau);
 }
 
-double misfit_angle(const Vec3f& u, const Vec3f& v) {
+Vec3f shear_direction(const Tensor3f& s, const Vec3f& n) { return shear_direction(s, n, plane_projector(n)); }
+
+double misfit_cosine_of_unit(const Vec3f& u, const Vec3f& b) {
     const Vec3f a = normalize_vector(u);
-    const Vec3f b = normalize_vector(v);
     double q = 0.0 + static_cast<double>(a[0]) * b[0] + static_cast<double>(a[1]) * b[1] +
                static_cast<double>(a[2]) * b[2];
     // Rounding can push the cosine just outside [-1, 1].
@@ -142,12 +147,16 @@ double misfit_angle(const Vec3f& u, const Vec3f& v) {
     } else if (q < -1.0) {
         q = -1.0;
     }
-    return std::acos(q);
+    return q;
 }
+
+double misfit_angle(const Vec3f& u, const Vec3f& v) { return std::acos(misfit_cosine_of_unit(u, normalize_vector(v))); }
+
+float misfit_degrees_of_cosine(double q) { return static_cast<float>(std::acos(q) * static_cast<double>(kRadToDeg)); }
 
 float misfit_degrees(const Tensor3f& s, const FaultDatum& d) {
     const Vec3f u = shear_direction(s, d.normal);
-    return static_cast<float>(misfit_angle(u, d.slip) * static_cast<double>(kRadToDeg));
+    return misfit_degrees_of_cosine(misfit_cosine_of_unit(u, normalize_vector(d.slip)));
 }
 
 std::int32_t count_subsets(std::int32_t n, std::int32_t k) {

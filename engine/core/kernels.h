@@ -29,6 +29,18 @@ void prepare_fault_data(std::vector<FaultDatum>& fault_data);
 Tensor3f stress_state_tensor(float s1_az, float s1_pl, float s3_az, float s3_pl, float phi);
 Vec3f shear_direction(const Tensor3f& s, const Vec3f& n);
 double misfit_angle(const Vec3f& u, const Vec3f& v);     // radians, 0 to pi
+
+// The pieces of misfit_degrees, for callers that prepare a datum once and
+// meet it under many stress states; put together they give exactly
+// misfit_degrees.
+using Projector = std::array<float, 9>;                   // I - n n^T, row by row
+Projector plane_projector(const Vec3f& n);
+Vec3f shear_direction(const Tensor3f& s, const Vec3f& n, const Projector& p);
+// The cosine of the angle between u and the unit vector b (b already
+// normalised by normalize_vector), held to [-1, 1].
+double misfit_cosine_of_unit(const Vec3f& u, const Vec3f& b);
+// The misfit in degrees, single precision, of that cosine.
+float misfit_degrees_of_cosine(double q);
 // Misfit of a datum under a grid state in degrees, as the runs store it.
 float misfit_degrees(const Tensor3f& s, const FaultDatum& d);
 // C(n, k), or -1 when it reaches 2^31; 0 when n < k.

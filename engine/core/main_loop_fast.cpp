@@ -336,11 +336,13 @@ public:
             sums_[j] = hwy::AllocateAligned<std::int16_t>(size);
             if (!sums_[j]) throw std::bad_alloc();
         }
-        for (int j = 2; j < tree.k; ++j) flags_[j].assign(blocks, 0);
+        for (int j = 2; j < tree.k; ++j) {
+            flags_[j].assign(blocks, 0);
+            words_[j].assign(blocks, 0);
+        }
         base_max_.assign(blocks, 0);
         bound_.assign(blocks, 0);
         formed_.assign(blocks, 0);
-        words_.reserve(blocks);
         mask_.assign((blocks + 63) / 64 + 1, 0);
     }
 
@@ -348,7 +350,7 @@ public:
     void unit(std::int32_t i1, std::int32_t i2) {
         subset_[1] = i1;
         subset_[2] = i2;
-        const bool compatible = compat_and(flags_[2].data(), layout_.compat(i1), layout_.compat(i2));
+        const bool compatible = compat_pair(layout_.compat(i1), layout_.compat(i2));
         if (tree_.k == 3) {
             // T_1 and its block maxima, kept while i_1 stays the same.
             if (base_of_ != i1) {
@@ -371,14 +373,42 @@ public:
     std::int64_t leaves() const { return leaves_; }
 
 private:
-    // f = a and b, one bit per state; returns whether any state is true.
-    bool compat_and(std::uint64_t* f, const std::uint64_t* a, const std::uint64_t* b) const {
-        std::uint64_t any = 0;
-        for (std::size_t w = 0; w < n_blocks_; ++w) {
-            f[w] = a[w] & b[w];
-            any |= f[w];
+    // F_2 = C(i_1) and C(i_2), one bit per state, and the list of its words
+    // with a true bit; returns whether there is one.
+    bool compat_pair(const std::uint64_t* __restrict a, const std::uint64_t* __restrict b) {
+        const std::size_t n = n_blocks_;
+        std::uint64_t* __restrict f = flags_[2].data();
+        std::uint32_t* __restrict words = words_[2].data();
+        std::size_t count = 0;
+        for (std::size_t w = 0; w < n; ++w) {
+            const std::uint64_t v = a[w] & b[w];
+            f[w] = v;
+            words[count] = static_cast<std::uint32_t>(w);
+            count += v != 0 ? 1 : 0;
         }
-        return any != 0;
+        n_words_[2] = count;
+        return count != 0;
+    }
+
+    // F_j = F_(j-1) and c, formed only in the words where F_(j-1) has a true
+    // bit (F_j is false everywhere else; those words of flags_[j] are not
+    // kept up to date), and the list of its words with a true bit.
+    bool compat_next(int j, const std::uint64_t* __restrict c) {
+        const std::uint64_t* __restrict prev = flags_[j - 1].data();
+        const std::uint32_t* __restrict prev_words = words_[j - 1].data();
+        const std::size_t n = n_words_[j - 1];
+        std::uint64_t* __restrict f = flags_[j].data();
+        std::uint32_t* __restrict words = words_[j].data();
+        std::size_t count = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            const std::uint32_t w = prev_words[i];
+            const std::uint64_t v = prev[w] & c[w];
+            f[w] = v;
+            words[count] = w;
+            count += v != 0 ? 1 : 0;
+        }
+        n_words_[j] = count;
+        return count != 0;
     }
 
     // Levels 3 ... k - 1; compatible_before: whether F_(j-1) has a true entry.
@@ -387,8 +417,7 @@ private:
         for (std::int32_t i = tree_.first(subset_[j - 1]); i <= tree_.last(j); ++i) {
             subset_[j] = i;
             // F_j has no true entry when F_(j-1) has none.
-            const bool compatible =
-                compatible_before && compat_and(flags_[j].data(), flags_[j - 1].data(), layout_.compat(i));
+            const bool compatible = compatible_before && compat_next(j, layout_.compat(i));
             if (!compatible) {
                 // No subset beginning with this prefix can vote: count them as done.
                 progress_.skip(count_subsets(tree_.n - i, tree_.k - j));
@@ -416,11 +445,7 @@ private:
         const int k = tree_.k;
         const std::uint64_t* f = flags_[k - 1].data();
         if (compatible) {
-            // The words of F_(k-1) with a true entry; the bounds of T_(k-1).
-            words_.clear();
-            for (std::size_t w = 0; w < n_blocks_; ++w) {
-                if (f[w] != 0) words_.push_back(static_cast<std::uint32_t>(w));
-            }
+            // The bounds of T_(k-1).
             fk::sum_next(bound_.data(), base_max_.data(), layout_.block_max(last), n_blocks_);
             std::fill(formed_.begin(), formed_.end(), std::uint8_t{0});
             lazy_ = {sums_[k - 2].get(), layout_.score(last), sums_[k - 1].get(), bound_.data(), formed_.data(),
@@ -443,15 +468,21 @@ private:
     void vote(const std::uint64_t* f, std::int32_t i) {
         const std::uint64_t* c = layout_.compat(i);
         const std::int8_t* s = layout_.score(i);
-        const int bar = fk::leaf_bar(lazy_, s, layout_.block_max(i), f, c, words_.data(), words_.size());
+        const int k = tree_.k;
+        const int bar = fk::leaf_bar(lazy_, s, layout_.block_max(i), f, c, words_[k - 1].data(), n_words_[k - 1]);
         // A leaf without a state compatible with all its data cannot vote.
         if (bar == INT_MIN) return;
         const fk::LeafCheck check =
             fk::check_leaf(lazy_, s, layout_.block_max(i), layout_.number(), bar, mask_.data(), hint_);
         if (check.beaten || check.position < 0) return;
+        // The winner votes when compatible with each of the k data (read from
+        // the data's own bits: F_(k-1) is kept only where it has true bits).
         const auto at = static_cast<std::size_t>(check.position);
         const std::uint64_t bit = std::uint64_t{1} << (at % 64);
-        if ((f[at / 64] & c[at / 64] & bit) != 0) ++votes_[layout_.number()[at]];
+        for (int j = 1; j <= k; ++j) {
+            if ((layout_.compat(subset_[j])[at / 64] & bit) == 0) return;
+        }
+        ++votes_[layout_.number()[at]];
     }
 
     const Tree& tree_;
@@ -465,7 +496,8 @@ private:
     std::vector<std::int16_t> base_max_;   // block maxima of T_(k-2)
     std::vector<std::int16_t> bound_;      // bounds of T_(k-1), exact where formed
     std::vector<std::uint8_t> formed_;
-    std::vector<std::uint32_t> words_;     // words of F_(k-1) with a true entry
+    std::vector<std::uint32_t> words_[kMaxK + 1];  // words of F_j with a true bit: the first n_words_[j]
+    std::size_t n_words_[kMaxK + 1] = {};
     std::vector<std::uint64_t> mask_;
     fk::LazySums lazy_{};
     std::size_t hint_ = 0;

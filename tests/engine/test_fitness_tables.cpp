@@ -112,13 +112,13 @@ TEST(FillFitnessTables, ThresholdBelowEveryMisfitLeavesNothingCompatible) {
     }
 }
 
-// Several threads fill the tables in pieces of the grid; every entry must be
-// the one computed entry by entry, whatever the number of threads, across the
-// piece boundaries and for a grid that is no whole number of pieces.
+// The tables are filled in pieces of the grid on several threads, and the arc
+// cosine is taken only for misfits near a boundary of the entries (a half
+// degree, the threshold). Every entry must be the one computed entry by entry
+// from misfit_degrees, whatever the number of threads and the threshold.
 TEST(FillFitnessTables, EveryEntryAsComputedAloneOnAnyNumberOfThreads) {
     EngineTables t;
     t.misfit_score_table = descending_scores();
-    t.misft_threshold = 40;
     std::mt19937 rng(5);
     std::uniform_real_distribution<float> az(0, 360), pl(0, 90), phi(0, 1);
     t.n_grid = 9000;
@@ -127,8 +127,19 @@ TEST(FillFitnessTables, EveryEntryAsComputedAloneOnAnyNumberOfThreads) {
     for (GridState& g : t.stress_grid) {
         g.tensor = stress_state_tensor(az(rng) * r, pl(rng) * r, az(rng) * r, pl(rng) * r, phi(rng));
     }
+    // Grid states whose misfits with datum 1 are 0, 90 and 180 degrees exactly
+    // (as in small_run below), and whole degrees.
+    t.stress_grid[0].tensor = stress_state_tensor(0, 90 * r, 90 * r, 0, 0.5f);
+    t.stress_grid[1].tensor = stress_state_tensor(90 * r, 0, 0, 90 * r, 0.5f);
+    t.stress_grid[2].tensor = stress_state_tensor(0, 0, 90 * r, 0, 0.5f);
     const char senses[] = {'N', 'R', 'S', 'D'};
-    for (int d = 0; d < 7; ++d) {
+    FaultDatum first;
+    first.dip_direction = 90;
+    first.dip = 60;
+    first.slip_trend = 90;
+    first.slip_plunge = 60;
+    t.fault_data.push_back(first);
+    for (int d = 1; d < 7; ++d) {
         FaultDatum datum;
         datum.dip_direction = az(rng);
         datum.dip = pl(rng);
@@ -140,20 +151,23 @@ TEST(FillFitnessTables, EveryEntryAsComputedAloneOnAnyNumberOfThreads) {
     t.n_data = 7;
     prepare_fault_data(t.fault_data);
 
-    std::vector<std::int8_t> fitness;
-    std::vector<std::uint8_t> compatible;
-    for (std::size_t d = 0; d < 7; ++d) {
-        for (std::size_t g = 0; g < 9000; ++g) {
-            const float theta = misfit_degrees(t.stress_grid[g].tensor, t.fault_data[d]);
-            fitness.push_back(fitness_score(t.misfit_score_table, theta));
-            compatible.push_back(is_compatible(theta, t.misft_threshold) ? 1 : 0);
+    for (const std::int32_t threshold : {40, 0, 90, 180, 179, -1}) {
+        t.misft_threshold = threshold;
+        std::vector<std::int8_t> fitness;
+        std::vector<std::uint8_t> compatible;
+        for (std::size_t d = 0; d < 7; ++d) {
+            for (std::size_t g = 0; g < 9000; ++g) {
+                const float theta = misfit_degrees(t.stress_grid[g].tensor, t.fault_data[d]);
+                fitness.push_back(fitness_score(t.misfit_score_table, theta));
+                compatible.push_back(is_compatible(theta, t.misft_threshold) ? 1 : 0);
+            }
         }
-    }
-    for (const int threads : {1, 2, 3, 0}) {
-        allocate_fitness_table(t);
-        fill_fitness_tables(t, threads);
-        EXPECT_EQ(t.fitness_table, fitness) << threads << " threads";
-        EXPECT_EQ(t.compatibility_table, compatible) << threads << " threads";
+        for (const int threads : {1, 2, 3, 0}) {
+            allocate_fitness_table(t);
+            fill_fitness_tables(t, threads);
+            EXPECT_EQ(t.fitness_table, fitness) << threads << " threads, threshold " << threshold;
+            EXPECT_EQ(t.compatibility_table, compatible) << threads << " threads, threshold " << threshold;
+        }
     }
 }
 
