@@ -1,14 +1,21 @@
-// bench_main_loop: speed of the main loops on four workloads built from
+// bench_main_loop: speed of the main loops on eight workloads built from
 // qlsynth data and the 60000-state grid, all measured in one run:
 //
 //   W1: 60 faults, k = 4          W2: 40 faults, k = 5
 //   W3: 30 focal mechanisms (60 lines), k = 5, focal enumeration
 //   W4: 25 faults, k = 8
+//   W5: 60 faults of one stress, k = 5
+//   W6: 60 faults of two stresses, k = 5
+//   W7: 80 noisy faults (20 degrees) of two stresses, k = 5
+//   W8: 60 faults of two stresses, k = 6
 //
 // For each workload it prints leaves (evaluated subsets) per second and
 // state-updates (leaves x grid states) per second of the reference loop and of
 // the fast loop on one thread and on two threads, the ratio fast / reference on
-// one thread and the ratio two threads / one thread of the fast loop.
+// one thread and the ratio two threads / one thread of the fast loop. It also
+// times the start-up steps of a run that take time (reading the grid, filling
+// the tables on one and on two threads) apart from the loop, and gives subsets
+// (C(n, k)) per second of start-up and loop together, as in a whole run.
 //
 // The reference loop needs minutes for a whole workload, so it runs for a time
 // budget (--reference-seconds) on the first subsets of the enumeration; its
@@ -57,6 +64,7 @@ struct Workload {
     std::vector<std::string> stresses;  // "az1 pl1 az3 pl3 phi"
     std::int32_t per_state;             // faults, or mechanisms, per stress
     int k;
+    double noise = -1;                  // degrees; below 0: --noise
 };
 
 const std::vector<Workload>& workloads() {
@@ -65,6 +73,11 @@ const std::vector<Workload>& workloads() {
         {"W2", "40 faults, k = 5", false, {"70 60 182 12 0.3", "170 8 350 82 0.5"}, 20, 5},
         {"W3", "30 focal mechanisms (60 lines), k = 5", true, {"20 10 110 0 0.4", "300 70 120 20 0.6"}, 15, 5},
         {"W4", "25 faults, k = 8", false, {"120 30 300 60 0.5"}, 25, 8},
+        {"W5", "60 faults of one stress, k = 5", false, {"70 60 182 12 0.3"}, 60, 5},
+        {"W6", "60 faults of two stresses, k = 5", false, {"70 60 182 12 0.3", "170 8 350 82 0.5"}, 30, 5},
+        {"W7", "80 noisy faults (20 degrees) of two stresses, k = 5", false,
+         {"70 60 182 12 0.3", "170 8 350 82 0.5"}, 40, 5, 20.0},
+        {"W8", "60 faults of two stresses, k = 6", false, {"70 60 182 12 0.3", "170 8 350 82 0.5"}, 30, 6},
     };
     return all;
 }
@@ -89,11 +102,19 @@ std::string processor_name() {
     return "unknown";
 }
 
+// Seconds of the start-up steps of a run that take time: reading the grid
+// and filling the two tables (on one and on two threads).
+struct StartUp {
+    double read_grid = 0;
+    double fill_1 = 0;
+    double fill_2 = 0;
+};
+
 // The run's tables for one workload: the data written by qlsynth's generator
 // into a temporary data file and read back by the engine's reader, the grid
 // and settings of the home directory, filled as a run fills them.
 engine::EngineTables build_tables(const Workload& w, const Options& options, const std::filesystem::path& scratch,
-                                  const std::string& cgp_path) {
+                                  const std::string& cgp_path, StartUp& startup) {
     tools::SynthOptions synth;
     for (const auto& text : w.stresses) {
         tools::StressState s;
@@ -102,7 +123,7 @@ engine::EngineTables build_tables(const Workload& w, const Options& options, con
         synth.states.push_back(s);
     }
     synth.per_state = w.per_state;
-    synth.noise_deg = options.noise;
+    synth.noise_deg = w.noise >= 0 ? w.noise : options.noise;
     synth.seed = 20261210;
     synth.focal = w.focal;
     const std::filesystem::path data_path = scratch / (w.name + (w.focal ? ".fmd" : ".fdt"));
@@ -121,9 +142,23 @@ engine::EngineTables build_tables(const Workload& w, const Options& options, con
     tables.data_path = data_path.string();
     engine::read_data_file(tables);
     engine::prepare_fault_data(tables.fault_data);
+    auto start = Clock::now();
     engine::read_cgp_file(tables);
+    startup.read_grid = std::chrono::duration<double>(Clock::now() - start).count();
+    // The tables on two threads, then again on one (the tables the loops read).
     engine::allocate_fitness_table(tables);
-    engine::fill_fitness_tables(tables);
+    start = Clock::now();
+    engine::fill_fitness_tables(tables, 2);
+    startup.fill_2 = std::chrono::duration<double>(Clock::now() - start).count();
+    const std::vector<std::int8_t> fitness_2 = tables.fitness_table;
+    const std::vector<std::uint8_t> compatibility_2 = tables.compatibility_table;
+    engine::allocate_fitness_table(tables);
+    start = Clock::now();
+    engine::fill_fitness_tables(tables, 1);
+    startup.fill_1 = std::chrono::duration<double>(Clock::now() - start).count();
+    if (tables.fitness_table != fitness_2 || tables.compatibility_table != compatibility_2) {
+        throw std::runtime_error("the tables filled on one and on two threads differ");
+    }
     return tables;
 }
 
@@ -194,7 +229,7 @@ int usage() {
                  "                       [--noise DEG]\n"
                  "  --home DIR              directory with pref.txt, qln_array.txt and the grid it names\n"
                  "                          (default: the source tree's data/)\n"
-                 "  --only LIST             workloads to run (default: W1,W2,W3,W4)\n"
+                 "  --only LIST             workloads to run (default: all, W1 ... W8)\n"
                  "  --reference-seconds S   time given to the reference loop per workload (default 8)\n"
                  "  --fast-seconds S        repeat the fast runs (at most 10 times) to fill about S seconds\n"
                  "                          (default 3); the quickest run counts\n"
@@ -256,7 +291,8 @@ int main(int argc, char** argv) {
 
         for (const Workload& w : workloads()) {
             if (!options.only.empty() && options.only.count(w.name) == 0) continue;
-            const engine::EngineTables tables = build_tables(w, options, scratch, cgp_path);
+            StartUp startup;
+            const engine::EngineTables tables = build_tables(w, options, scratch, cgp_path, startup);
             engine::MainLoopInput in;
             in.n_data = tables.n_data;
             in.n_grid = tables.n_grid;
@@ -290,6 +326,17 @@ int main(int argc, char** argv) {
             std::printf("  (fast runs: quickest of %d each)\n", repeats);
             std::int64_t voted = 0;
             for (const auto v : votes1) voted += v;
+            // Start-up (grid and tables) and loop apart, and the two together
+            // as in a whole run, in subsets (C(n, k)) per second.
+            const double subsets = engine::count_subsets(in.n_data, in.k);
+            std::printf("  start-up: grid read %.3f s; tables filled %.3f s on 1 thread, %.3f s on 2 (%.2f)\n",
+                        startup.read_grid, startup.fill_1, startup.fill_2, startup.fill_1 / startup.fill_2);
+            const double whole1 = startup.read_grid + startup.fill_1 + fast1.seconds;
+            const double whole2 = startup.read_grid + startup.fill_2 + fast2.seconds;
+            std::printf("  loop:     %.3f s on 1 thread, %.3f s on 2 (the block layout included)\n", fast1.seconds,
+                        fast2.seconds);
+            std::printf("  subsets/s, start-up + loop: %.0f on 1 thread, %.0f on 2 (%.2f)\n", subsets / whole1,
+                        subsets / whole2, whole1 / whole2);
             std::printf("  fast / reference, 1 thread: %.1f (by CPU time: %.1f)\n",
                         fast1.leaves_per_second() / reference.leaves_per_second(),
                         fast1.leaves_per_cpu_second() / reference.leaves_per_cpu_second());
