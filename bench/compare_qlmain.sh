@@ -9,9 +9,11 @@
 # whole run) and the ratio new / base, and checks that both programs write the
 # same votes.
 #
-# usage: bench/compare_qlmain.sh [--base COMMIT] [--new QLMAIN] [--repeat N] [--only W5,W6,...] [--keep]
+# usage: bench/compare_qlmain.sh [--base COMMIT | --base-qlmain QLMAIN] [--new QLMAIN] [--repeat N]
+#                                [--only W5,W6,...] [--keep]
 #   --base COMMIT  the commit to compare with (default: the commit before the
 #                  one that brought the leaf check of the fast main loop)
+#   --base-qlmain QLMAIN  a qlmain already built from the base: nothing is built
 #   --new QLMAIN   the qlmain to measure (default: build/bin/qlmain); qlsynth
 #                  is taken from the same folder
 #   --repeat N     runs of each program per workload and thread count (default 3)
@@ -21,6 +23,7 @@ set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/.." && pwd)
 base=""
+old=""
 new="$repo/build/bin/qlmain"
 repeat=3
 only="W5,W6,W7,W8"
@@ -28,14 +31,15 @@ keep=0
 while [ $# -gt 0 ]; do
     case "$1" in
         --base) base=$2; shift 2 ;;
+        --base-qlmain) old=$(realpath "$2"); shift 2 ;;
         --new) new=$2; shift 2 ;;
         --repeat) repeat=$2; shift 2 ;;
         --only) only=$2; shift 2 ;;
         --keep) keep=1; shift ;;
-        *) sed -n '2,22p' "$0" >&2; exit 2 ;;
+        *) sed -n '2,24p' "$0" >&2; exit 2 ;;
     esac
 done
-if [ -z "$base" ]; then
+if [ -z "$base" ] && [ -z "$old" ]; then
     first=$(git -C "$repo" log --format=%H -S check_leaf -- engine/core/main_loop_fast_kernels.cpp | tail -n 1)
     if [ -z "$first" ]; then
         echo "compare_qlmain.sh: no commit brings check_leaf; give --base" >&2
@@ -52,16 +56,22 @@ done
 work=$(mktemp -d "${TMPDIR:-/tmp}/compare_qlmain.XXXXXX")
 if [ "$keep" = 1 ]; then echo "temporary folder: $work"; else trap 'rm -rf "$work"' EXIT; fi
 
-echo "base: $(git -C "$repo" log -1 --format='%h %s' "$base")"
+if [ -n "$old" ]; then
+    echo "base: $old"
+else
+    echo "base: $(git -C "$repo" log -1 --format='%h %s' "$base")"
+fi
 echo "new:  $new"
-echo "building the base's qlmain in $work/base ..."
-mkdir -p "$work/base/src"
-git -C "$repo" archive "$base" | tar -x -C "$work/base/src"
-cmake -S "$work/base/src" -B "$work/base/build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLON_BUILD_VIEWER=OFF \
-      -DQUILLON_BUILD_TESTS=OFF -DQUILLON_BUILD_BENCH=OFF > "$work/base/build.log" 2>&1
-cmake --build "$work/base/build" --target qlmain -j2 >> "$work/base/build.log" 2>&1 ||
-    { tail -n 20 "$work/base/build.log" >&2; exit 1; }
-old="$work/base/build/bin/qlmain"
+if [ -z "$old" ]; then
+    echo "building the base's qlmain in $work/base ..."
+    mkdir -p "$work/base/src"
+    git -C "$repo" archive "$base" | tar -x -C "$work/base/src"
+    cmake -S "$work/base/src" -B "$work/base/build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLON_BUILD_VIEWER=OFF \
+          -DQUILLON_BUILD_TESTS=OFF -DQUILLON_BUILD_BENCH=OFF > "$work/base/build.log" 2>&1
+    cmake --build "$work/base/build" --target qlmain -j2 >> "$work/base/build.log" 2>&1 ||
+        { tail -n 20 "$work/base/build.log" >&2; exit 1; }
+    old="$work/base/build/bin/qlmain"
+fi
 
 # The home folder of the runs: the supplied grid, scores and settings.
 home="$work/home"

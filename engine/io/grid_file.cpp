@@ -3,10 +3,12 @@
 #include "engine/io/grid_file.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <new>
+#include <string_view>
 
 #include "engine/core/kernels.h"
 #include "engine/error_stop.h"
@@ -34,12 +36,20 @@ std::string grid_failure(const std::string& path, const ListReader& reader) {
 // to 90, Phi 0 to 1 (the reader already refuses what is not a finite number).
 // Anything else is a broken grid, and would feed the tensor construction and the
 // viewer's tadpole drawing with angles they are not made for.
+constexpr struct {
+    const char* name;
+    float low, high;
+} kRange[5] = {{"sigma1 azimuth", 0, 360}, {"sigma1 plunge", -90, 90}, {"sigma3 azimuth", 0, 360},
+               {"sigma3 plunge", -90, 90}, {"Phi", 0, 1}};
+
+bool grid_point_in_range(const float (&v)[5]) {
+    for (int j = 0; j < 5; ++j) {
+        if (!(v[j] >= kRange[j].low && v[j] <= kRange[j].high)) return false;
+    }
+    return true;
+}
+
 void check_grid_point(const float (&v)[5], const std::string& path, const ListReader& reader, std::int32_t i) {
-    static constexpr struct {
-        const char* name;
-        float low, high;
-    } kRange[5] = {{"sigma1 azimuth", 0, 360}, {"sigma1 plunge", -90, 90}, {"sigma3 azimuth", 0, 360},
-                   {"sigma3 plunge", -90, 90}, {"Phi", 0, 1}};
     for (int j = 0; j < 5; ++j) {
         if (v[j] >= kRange[j].low && v[j] <= kRange[j].high) continue;
         char text[128];
@@ -48,6 +58,72 @@ void check_grid_point(const float (&v)[5], const std::string& path, const ListRe
         error_stop("read_cgp_file", "Invalid data at the line number", i,
                    path + " line " + std::to_string(reader.line_number()) + ": " + text);
     }
+}
+
+// The grid points of a plain grid file, read from memory: after the count
+// line, one point per line, five numbers separated by blanks or one comma,
+// lines ending in LF or CR LF, every point within its range. Such a file is
+// what the list reader would read the same way, number by number (the same
+// item parser), only much faster. Anything else (a point spread over several
+// lines, quotes, empty items, a lone CR, a long line, a bad or missing
+// number, a point out of range) returns false, and the list reader reads the
+// file and reports what is wrong, as always. count_line: the line of the count.
+bool read_plain_grid(const std::string& path, std::int64_t count_line, std::int32_t n_grid,
+                     std::vector<std::array<float, 5>>& points) {
+    std::string text;
+    try {
+        std::ifstream in(path, std::ios::binary);
+        if (!in) return false;
+        in.seekg(0, std::ios::end);
+        const std::streamoff size = in.tellg();
+        if (size < 0) return false;
+        in.seekg(0, std::ios::beg);
+        text.resize(static_cast<std::size_t>(size));
+        in.read(text.data(), size);
+        if (in.gcount() != size) return false;
+        points.resize(static_cast<std::size_t>(n_grid));
+    } catch (const std::exception&) {  // no memory for the text or the points
+        return false;
+    }
+    std::size_t pos = 0;
+    // The next line without its line end; false at the end of the text.
+    auto next_line = [&](std::string_view& line) {
+        if (pos >= text.size()) return false;
+        std::size_t end = text.find('\n', pos);
+        if (end == std::string::npos) end = text.size();
+        line = std::string_view(text).substr(pos, end - pos);
+        pos = end + 1;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        return line.find('\r') == std::string_view::npos && line.size() <= kMaxLineLength;
+    };
+    std::string_view line;
+    for (std::int64_t l = 0; l < count_line; ++l) {
+        if (!next_line(line)) return false;
+    }
+    for (auto& point : points) {
+        if (!next_line(line)) return false;
+        std::size_t at = 0;
+        bool comma_allowed = false;
+        float v[5];
+        for (float& x : v) {
+            for (;;) {
+                while (at < line.size() && (line[at] == ' ' || line[at] == '\t')) ++at;
+                if (at == line.size()) return false;
+                if (line[at] != ',') break;
+                if (!comma_allowed) return false;
+                comma_allowed = false;
+                ++at;
+            }
+            const std::size_t start = at;
+            if (line[at] == '\'' || line[at] == '"') return false;
+            while (at < line.size() && line[at] != ' ' && line[at] != '\t' && line[at] != ',') ++at;
+            if (!parse_real_item(line.substr(start, at - start), x)) return false;
+            comma_allowed = true;
+        }
+        if (!grid_point_in_range(v)) return false;
+        std::copy(std::begin(v), std::end(v), point.begin());
+    }
+    return true;
 }
 
 }  // namespace
@@ -81,7 +157,17 @@ void read_cgp_file(EngineTables& tables) {
         error_stop("read_cgp_file", "Memory allocation error");
     }
 
-    for (std::int32_t i = 1; i <= n_grid; ++i) {
+    // A plain file is read from memory; any other goes through the list reader.
+    std::vector<std::array<float, 5>> plain;
+    const bool read_plain = n_grid > 0 && grid.capacity() >= static_cast<std::size_t>(n_grid) &&
+                            read_plain_grid(path, reader.line_number(), n_grid, plain);
+    for (const auto& v : plain) {
+        if (!read_plain) break;
+        GridState g;
+        g.tensor = stress_state_tensor(v[0] * kDegToRad, v[1] * kDegToRad, v[2] * kDegToRad, v[3] * kDegToRad, v[4]);
+        grid.push_back(g);  // within the capacity reserved above
+    }
+    for (std::int32_t i = 1; i <= n_grid && !read_plain; ++i) {
         float v[5];
         for (float& x : v) {
             if (reader.read_real(x) != ReadStatus::Ok)
