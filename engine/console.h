@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "engine/io/list_input.h"
+
 namespace quillon::engine {
 
 class Console {
@@ -27,12 +29,19 @@ public:
     void progress(std::string_view text) { out_ << '\r' << text << std::flush; }
     void flush() { out_.flush(); }
 
-    // One input line without its line end (a trailing CR is dropped);
-    // nullopt at the end of input.
+    // One input line without its line end (LF, CR LF or a lone CR, as in the
+    // files the engine reads); nullopt at the end of input. Of a line longer
+    // than the readers' limit the first kMaxLineLength characters are kept and
+    // the rest is passed over.
     std::optional<std::string> read_line() {
         std::string s;
-        if (!std::getline(in_, s)) return std::nullopt;
-        if (!s.empty() && s.back() == '\r') s.pop_back();
+        const LineRead r = read_text_line(in_, s);
+        if (r == LineRead::EndOfFile) return std::nullopt;
+        if (r == LineRead::TooLong) {
+            std::string rest;
+            while (read_text_line(in_, rest) == LineRead::TooLong) {
+            }
+        }
         return s;
     }
 

@@ -130,7 +130,7 @@ void replace_file(const std::string& target_path, const std::string& content) {
     if (std::rename(temp.c_str(), target.c_str()) != 0) {
         const int rename_errno = errno;
         ::unlink(temp.c_str());
-        io_error(target_path, std::string("cannot be replaced (") + std::strerror(rename_errno) + ")");
+        io_error(target_path, std::string("the written file cannot take this name (") + std::strerror(rename_errno) + ")");
     }
 }
 

@@ -369,6 +369,38 @@ TEST(QlmainPaths, ResultPathOver300CharactersIsRefused) {
     }
     // Nothing written, under the cut name or any other.
     EXPECT_THAT(home.listing(), ElementsAre("faults.fdt", "grid.cgp", "pref.txt", "qln_array.txt"));
+
+    // A data path cut at 300 would name another file as well.
+    const std::string data = std::string(300, 'd') + ".fdt";
+    const QlmainResult r = home.run("", batch(data, "out.ql4"));
+    EXPECT_THAT(r.out, EndsWith(" The data file path is longer than 300 characters --- Execution aborted.\n   " +
+                                home.path(data).string() + "\n"));
+    EXPECT_EQ(r.exit_code, 1);
+}
+
+TEST(QlmainPaths, ResultNameTooLongForTheFileSystemSaysWhy) {
+    // Within 300 characters, but one name of more than 255 bytes: the file
+    // system refuses it, and the report says which path and why.
+    QlmainHome home;
+    add_run_files(home);
+    const std::string name = std::string(260, 'r') + ".ql4";
+    ASSERT_LE(home.path(name).string().size(), 300u) << "the temporary folder's path is too long for this test";
+    const QlmainResult r = home.run("", batch("faults.fdt", name));
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_THAT(r.out, HasSubstr("   Error in the subprogram QLN_save_results\n   File I/O error\n   " +
+                                 home.path(name).string() +
+                                 ": the written file cannot take this name (File name too long)\n"));
+    EXPECT_THAT(home.listing(), ElementsAre("faults.fdt", "grid.cgp", "pref.txt", "qln_array.txt"));
+}
+
+TEST(QlmainDialogInput, LoneCrEndsAnAnswer) {
+    // Answers typed into a console that sends CR alone still make one answer each.
+    QlmainHome home;
+    add_run_files(home);
+    const QlmainResult r = home.run("faults.fdt\rout.ql4\r1\r3\r");
+    EXPECT_EQ(r.exit_code, 0) << r.out;
+    EXPECT_THAT(r.out, HasSubstr("  Save results to the file \n     " + home.path("out.ql4").string() + "\n"));
+    EXPECT_TRUE(home.exists("out.ql4"));
 }
 
 TEST(QlmainPaths, ResultThatIsAnInputOfTheRunIsRefused) {
