@@ -10,12 +10,12 @@
 int main(int argc, char** argv) {
     using namespace quillon::viewer;
 #ifdef QUILLON_HAVE_GUI
-    if (IsExportMode(argc, argv)) return run_export(argc, argv);
+    if (isExportMode(argc, argv)) return runExport(argc, argv);
 #endif
-    if (IsCommandLineMode(argc, argv))
-        return RunCommandLine(argc, argv, std::cout, std::cerr, ProgramDirectory());
+    if (isCommandLineMode(argc, argv))
+        return runCommandLine(argc, argv, std::cout, std::cerr, programDirectory());
 #ifdef QUILLON_HAVE_GUI
-    return run_gui(argc, argv);
+    return runGui(argc, argv);
 #else
     std::cout << "qlv4: this build has no windows; qlv4 --help lists the command line.\n";
     return 0;

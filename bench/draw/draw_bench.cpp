@@ -23,31 +23,31 @@ namespace {
 // maxVotes votes each, in ascending votes as a load leaves it.
 ResultModel SyntheticResult(int states, int maxVotes) {
     ResultModel m;
-    TRandomGenerator g(12345);
+    JitterRandom g(12345);
     for (int i = 0; i < states; ++i) {
-        const double az1 = g.Next() * 360, pl1 = std::asin(g.Next()) * kRadToDeg;
+        const double az1 = g.next() * 360, pl1 = std::asin(g.next()) * kRadToDeg;
         // A horizontal-ish direction perpendicular to sigma1, turned by a random angle.
-        const Tvector a = AzplToVector(float(az1), float(pl1));
-        Tvector h = NormalizeVector(CrossProduct(a, Vector(0, 0, 1)));
-        const Tvector k = CrossProduct(a, h);
-        const double t = g.Next() * 2 * M_PI;
-        Tvector s3 = AddVectors(ScaleVector(h, float(std::cos(t))), ScaleVector(k, float(std::sin(t))));
-        if (s3.z > 0) s3 = NegateVector(s3);
-        const Tazpl d3 = VectorToAzpl(s3);
-        TGridPoint p;
+        const Vector3 a = directionToVector(float(az1), float(pl1));
+        Vector3 h = normalizeVector(crossProduct(a, makeVector(0, 0, 1)));
+        const Vector3 k = crossProduct(a, h);
+        const double t = g.next() * 2 * M_PI;
+        Vector3 s3 = addVectors(scaleVector(h, float(std::cos(t))), scaleVector(k, float(std::sin(t))));
+        if (s3.z > 0) s3 = negateVector(s3);
+        const Direction d3 = vectorToDirection(s3);
+        GridPoint p;
         p.id = static_cast<std::uint16_t>(i % 65535 + 1);
-        p.nv = 1 + int(g.Next() * maxVotes);
-        p.axis[0] = Tazpl{float(std::round(az1)), float(std::round(pl1))};
-        p.axis[1] = Tazpl{std::round(AngleMod(d3.az, 360)), std::round(d3.pl)};
-        p.sr = float(g.Next());
-        p.sri = static_cast<std::uint8_t>(std::lround(p.sr * 10));
-        m.GridPoints.push_back(p);
+        p.votes = 1 + int(g.next() * maxVotes);
+        p.axis[0] = Direction{float(std::round(az1)), float(std::round(pl1))};
+        p.axis[1] = Direction{std::round(angleMod(d3.az, 360)), std::round(d3.pl)};
+        p.stressRatio = float(g.next());
+        p.ratioClass = static_cast<std::uint8_t>(std::lround(p.stressRatio * 10));
+        m.gridPoints.push_back(p);
     }
-    std::stable_sort(m.GridPoints.begin(), m.GridPoints.end(),
-                     [](const TGridPoint& a, const TGridPoint& b) { return a.nv < b.nv; });
-    m.NG = std::uint32_t(states);
-    m.NZG = std::uint32_t(states);
-    m.ComputeVoteSd();
+    std::stable_sort(m.gridPoints.begin(), m.gridPoints.end(),
+                     [](const GridPoint& a, const GridPoint& b) { return a.votes < b.votes; });
+    m.gridCount = std::uint32_t(states);
+    m.votedCount = std::uint32_t(states);
+    m.computeVoteSd();
     return m;
 }
 
@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
     ResultModel model = SyntheticResult(states, maxVotes);
     PlotSettings settings;
     settings.ef = 0;
-    const Selection sel = SelectStates(model, settings);
+    const Selection sel = selectStates(model, settings);
     const double symbols = 2.0 * double(sel.entries.size());
     std::printf("states %d, entries %zu, tadpoles %.0f (%s)\n", states, sel.entries.size(), symbols,
                 sel.status.c_str());
@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
     gap.start();
     {
         QPainter p(&canvas);
-        DrawSelectedStates(p, model, sel, settings.df, PlotStyle{}, [&](int pos, int) {
+        drawSelectedStates(p, model, sel, settings.df, PlotStyle{}, [&](int pos, int) {
             if (pos % kRepaintEvery == 0) {
                 longestGapNs = std::max(longestGapNs, gap.nsecsElapsed());
                 gap.restart();
@@ -90,7 +90,7 @@ int main(int argc, char** argv) {
     // Metafile export: the plot drawn anew on the EMF device.
     timer.restart();
     const QByteArray emf = quillon::platform::paintToEmf(
-        [&](QPainter& p) { DrawSelectedStates(p, model, sel, settings.df, PlotStyle{}); }, QSize(2000, 1000));
+        [&](QPainter& p) { drawSelectedStates(p, model, sel, settings.df, PlotStyle{}); }, QSize(2000, 1000));
     const double emfS = timer.nsecsElapsed() / 1e9;
 
     std::printf("bitmap draw:     %8.3f s  %12.0f tadpoles/s\n", rasterS, symbols / rasterS);

@@ -190,34 +190,54 @@ TEST(Qlv4Arguments, RefusedCombinations) {
     EXPECT_FALSE(std::filesystem::exists(dir.Path("a.txt")));
     const ProgramRun help = Qlv4({"--help"});
     EXPECT_EQ(help.rc, 0);
-    EXPECT_NE(help.out.find("--coordinates"), std::string::npos);
+    for (const char* mode : {"--average", "--theta", "--coordinates", "--export"})
+        EXPECT_NE(help.out.find(mode), std::string::npos) << mode;
+    const ProgramRun exportHelp = Qlv4({"--export", "--help"});
+    EXPECT_EQ(exportHelp.rc, 0);
+    EXPECT_NE(exportHelp.out.find("usage: qlv4 --export RESULT OUT"), std::string::npos);
+    // An option the viewer does not know ends it before any window opens.
+    // The toolkit's own options and their values are passed over.
+    const struct {
+        std::vector<std::string> args;
+        const char* unknown;
+    } unknownCases[] = {
+        {{"--bogus", "x"}, "--bogus"},
+        {{"-platform", "offscreen", "-nosuch"}, "-nosuch"},
+        {{"--style=fusion", "r.ql4", "-x"}, "-x"},
+    };
+    for (const auto& c : unknownCases) {
+        const ProgramRun unknown = Qlv4(c.args);
+        EXPECT_EQ(unknown.rc, 2) << c.unknown;
+        EXPECT_EQ(unknown.err, std::string("qlv4: unknown option ") + c.unknown +
+                                   "\nqlv4 --help lists the command-line modes.\n");
+    }
 }
 
 // ---- a result written by qlmain ----
 
 // Five faults whose slip directions are the theoretical ones under grid state 1, so
 // that every 3-subset votes for it.
-std::string DataConsistentWith(const Tazpl& s1, const Tazpl& s3, float phi) {
-    const Tmatrix S = ReducedStressTensor(s1, s3, phi);
-    const Tazpl planes[] = {{10, 50}, {80, 70}, {150, 40}, {220, 65}, {300, 55}};
+std::string DataConsistentWith(const Direction& s1, const Direction& s3, float phi) {
+    const Matrix3 S = reducedStressTensor(s1, s3, phi);
+    const Direction planes[] = {{10, 50}, {80, 70}, {150, 40}, {220, 65}, {300, 55}};
     std::string out;
-    for (const Tazpl& plane : planes) {
+    for (const Direction& plane : planes) {
         FaultDataSet set;
-        set.ReallocateFD(1);
-        set.NF = 1;
-        set.FD[1].fp = plane;
-        set.FD[1].ss = Azpl(0, 0);
-        set.ComputeMisfits(S);
-        Tvector slip = AzplToVector(set.FD[1].tsd);
+        set.reallocate(1);
+        set.count = 1;
+        set.records[1].plane = plane;
+        set.records[1].slip = makeDirection(0, 0);
+        set.computeMisfits(S);
+        Vector3 slip = directionToVector(set.records[1].theoreticalSlip);
         std::string sense = "N";
         if (slip.z > 0) {  // hanging wall moving up: the striation plunges the other way
-            slip = NegateVector(slip);
+            slip = negateVector(slip);
             sense = "R";
         }
-        const Tazpl d = VectorToAzpl(slip);
+        const Direction d = vectorToDirection(slip);
         char line[128];
         std::snprintf(line, sizeof line, "%.1f %.1f %.4f %.4f %s\n", plane.az, plane.pl,
-                      AngleMod(d.az, 360), d.pl, sense.c_str());
+                      angleMod(d.az, 360), d.pl, sense.c_str());
         out += line;
     }
     return out;
@@ -230,7 +250,7 @@ TEST(EngineResult, VotesSpreadAndAverageEndToEnd) {
     for (int i = 0; i <= 180; ++i) scores += std::to_string(200 - i) + (i % 10 == 9 ? "\r\n" : " ");
     home.Write("qln_array.txt", scores + "\r\nlinear\r\n");
     home.Write("grid.cgp", Lines({"3", "30 60 210 30 0.3", "0 0 90 0 0.5", "100 20 280 70 0.8"}));
-    const std::string data = home.Write("faults.fdt", DataConsistentWith(Azpl(30, 60), Azpl(210, 30), 0.3f));
+    const std::string data = home.Write("faults.fdt", DataConsistentWith(makeDirection(30, 60), makeDirection(210, 30), 0.3f));
     const std::string result = home.Path("faults.ql4");
     const ProgramRun engine = RunProgram(QLMAIN_PATH, {"--data", data, "--result", result, "--class", "1", "-k", "3",
                                                 "--overwrite"}, home.Dir());
@@ -239,22 +259,22 @@ TEST(EngineResult, VotesSpreadAndAverageEndToEnd) {
 
     // The model reads the engine's file: 10 subsets of 5 data, all for state 1.
     ResultModel model;
-    model.HomeDir = home.Dir();
+    model.homeDir = home.Dir();
     FaultDataSet set;
-    const LoadOutcome loaded = model.LoadResultFile(result, set);
+    const LoadOutcome loaded = model.loadResultFile(result, set);
     ASSERT_TRUE(loaded.ok) << loaded.message;
-    EXPECT_EQ(set.NF, 5);
-    EXPECT_EQ(set.DataType, "g");
-    EXPECT_EQ(model.GPFile, "grid.cgp");
-    EXPECT_EQ(model.NG, 3u);
-    EXPECT_EQ(model.NZG, 1u);
-    ASSERT_EQ(model.GridPoints.size(), 3u);
-    EXPECT_EQ(model.GridPoints[2].id, 1);
-    EXPECT_EQ(model.GridPoints[2].nv, 10);
-    EXPECT_EQ(model.GridPoints[0].nv + model.GridPoints[1].nv, 0);
-    model.ComputeVoteSd();
-    EXPECT_NEAR(model.Sd, std::sqrt(200.0 / 9.0), 1e-5);
-    EXPECT_EQ(model.SdStatusText(), "Sd : 4.71");
+    EXPECT_EQ(set.count, 5);
+    EXPECT_EQ(set.dataType, "g");
+    EXPECT_EQ(model.gridFile, "grid.cgp");
+    EXPECT_EQ(model.gridCount, 3u);
+    EXPECT_EQ(model.votedCount, 1u);
+    ASSERT_EQ(model.gridPoints.size(), 3u);
+    EXPECT_EQ(model.gridPoints[2].id, 1);
+    EXPECT_EQ(model.gridPoints[2].votes, 10);
+    EXPECT_EQ(model.gridPoints[0].votes + model.gridPoints[1].votes, 0);
+    model.computeVoteSd();
+    EXPECT_NEAR(model.voteSd, std::sqrt(200.0 / 9.0), 1e-5);
+    EXPECT_EQ(model.sdStatusText(), "Sd : 4.71");
 
     const ProgramRun avg = Qlv4({"--average", result, "--home", home.Dir(), "--ef", "0"});
     EXPECT_EQ(avg.rc, 0) << avg.err;

@@ -13,43 +13,43 @@ namespace {
 
 using testing::TempDir;
 
-ResultModel Model() {
+ResultModel model() {
     ResultModel m;
-    TGridPoint a;
+    GridPoint a;
     a.id = 1;
-    a.nv = 2;
-    a.axis[sgm1] = Azpl(124, 44);
-    a.axis[sgm3] = Azpl(33, 46);
-    a.sr = 0.45f;
-    a.sri = 4;
-    TGridPoint b;
+    a.votes = 2;
+    a.axis[Sigma1] = makeDirection(124, 44);
+    a.axis[Sigma3] = makeDirection(33, 46);
+    a.stressRatio = 0.45f;
+    a.ratioClass = 4;
+    GridPoint b;
     b.id = 2;
-    b.nv = 1;
-    b.axis[sgm1] = Azpl(0, 90);
-    b.axis[sgm3] = Azpl(90, 0);
-    b.sr = 0.5f;
-    b.sri = 5;
-    m.GridPoints = {b, a};  // ascending votes
-    m.NG = 2;
-    m.NZG = 2;
+    b.votes = 1;
+    b.axis[Sigma1] = makeDirection(0, 90);
+    b.axis[Sigma3] = makeDirection(90, 0);
+    b.stressRatio = 0.5f;
+    b.ratioClass = 5;
+    m.gridPoints = {b, a};  // ascending votes
+    m.gridCount = 2;
+    m.votedCount = 2;
     return m;
 }
 
 TEST(Coordinates, AxesAndRatiosOnePerSymbol) {
-    ResultModel m = Model();
-    const Selection sel = SelectStates(m, PlotSettings{0, 2, 0, 10});
-    EXPECT_EQ(CoordinateLines(m, sel, kAxesAndRatios),
+    ResultModel m = model();
+    const Selection sel = selectStates(m, PlotSettings{0, 2, 0, 10});
+    EXPECT_EQ(coordinateLines(m, sel, kAxesAndRatios),
               (std::vector<std::string>{"0 90 90 0 0.5000", "124 44 33 46 0.4500", "124 44 33 46 0.4500"}));
 }
 
 TEST(Coordinates, ReducedTensors) {
-    ResultModel m = Model();
-    const Selection sel = SelectStates(m, PlotSettings{0, 2, 5, 5});
+    ResultModel m = model();
+    const Selection sel = selectStates(m, PlotSettings{0, 2, 5, 5});
     // Vertical sigma1, East sigma3, Phi 0.5: diag(-1, 0, 1); no "-0.00000".
-    EXPECT_EQ(CoordinateLines(m, sel, kReducedTensors),
+    EXPECT_EQ(coordinateLines(m, sel, kReducedTensors),
               (std::vector<std::string>{"-1.00000 0.00000 0.00000 0.00000 0.00000 1.00000"}));
-    const Selection other = SelectStates(m, PlotSettings{0, 2, 4, 4});
-    const std::vector<std::string> lines = CoordinateLines(m, other, kReducedTensors);
+    const Selection other = selectStates(m, PlotSettings{0, 2, 4, 4});
+    const std::vector<std::string> lines = coordinateLines(m, other, kReducedTensors);
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0], lines[1]);
     // Six fixed-point numbers with five decimals.
@@ -69,26 +69,26 @@ TEST(Coordinates, ReducedTensors) {
 // plane leave exactly one off-diagonal component, which shows where it lands.
 TEST(Coordinates, ReducedTensorComponentOrder) {
     const struct {
-        Tazpl s1, s3;
+        Direction s1, s3;
         const char* line;
     } cases[] = {
-        {Azpl(45, 0), Azpl(135, 0), "0.00000 1.00000 0.00000 0.00000 0.00000 0.00000"},    // T12
-        {Azpl(90, 45), Azpl(270, 45), "0.00000 0.00000 -1.00000 0.00000 0.00000 0.00000"},  // T13
-        {Azpl(0, 45), Azpl(180, 45), "0.00000 0.00000 0.00000 0.00000 -1.00000 0.00000"},   // T23
+        {makeDirection(45, 0), makeDirection(135, 0), "0.00000 1.00000 0.00000 0.00000 0.00000 0.00000"},    // T12
+        {makeDirection(90, 45), makeDirection(270, 45), "0.00000 0.00000 -1.00000 0.00000 0.00000 0.00000"},  // T13
+        {makeDirection(0, 45), makeDirection(180, 45), "0.00000 0.00000 0.00000 0.00000 -1.00000 0.00000"},   // T23
     };
     for (const auto& c : cases) {
         ResultModel m;
-        TGridPoint p;
+        GridPoint p;
         p.id = 1;
-        p.nv = 1;
-        p.axis[sgm1] = c.s1;
-        p.axis[sgm3] = c.s3;
-        p.sr = 0.5f;
-        p.sri = 5;
-        m.GridPoints = {p};
-        m.NG = m.NZG = 1;
-        const Selection sel = SelectStates(m, PlotSettings{0, 2, 0, 10});
-        EXPECT_EQ(CoordinateLines(m, sel, kReducedTensors), std::vector<std::string>{c.line})
+        p.votes = 1;
+        p.axis[Sigma1] = c.s1;
+        p.axis[Sigma3] = c.s3;
+        p.stressRatio = 0.5f;
+        p.ratioClass = 5;
+        m.gridPoints = {p};
+        m.gridCount = m.votedCount = 1;
+        const Selection sel = selectStates(m, PlotSettings{0, 2, 0, 10});
+        EXPECT_EQ(coordinateLines(m, sel, kReducedTensors), std::vector<std::string>{c.line})
             << c.s1.az << "/" << c.s1.pl;
     }
 }
@@ -96,8 +96,8 @@ TEST(Coordinates, ReducedTensorComponentOrder) {
 TEST(Coordinates, FileIsWrittenWithCrLfAndReplaced) {
     TempDir dir;
     const std::string path = dir.Write("axes.txt", "old content that is longer than the new one\r\n\r\n\r\n\r\n\r\n");
-    ResultModel m = Model();
-    const SaveOutcome out = SaveCoordinates(m, PlotSettings{0, 2, 4, 4}, kAxesAndRatios, path);
+    ResultModel m = model();
+    const SaveOutcome out = saveCoordinates(m, PlotSettings{0, 2, 4, 4}, kAxesAndRatios, path);
     ASSERT_TRUE(out.ok) << out.message;
     EXPECT_EQ(TempDir::Read(path), "124 44 33 46 0.4500\r\n124 44 33 46 0.4500\r\n");
     // Nothing else is left in the directory.
@@ -106,23 +106,23 @@ TEST(Coordinates, FileIsWrittenWithCrLfAndReplaced) {
 
 TEST(Coordinates, NothingSelectedOrUnwritable) {
     TempDir dir;
-    ResultModel m = Model();
-    SaveOutcome out = SaveCoordinates(m, PlotSettings{8, 2, 0, 10}, kAxesAndRatios, dir.Path("a.txt"));
+    ResultModel m = model();
+    SaveOutcome out = saveCoordinates(m, PlotSettings{8, 2, 0, 10}, kAxesAndRatios, dir.Path("a.txt"));
     // Sd 0 gives threshold 1 and selects; an empty model selects nothing.
     EXPECT_TRUE(out.ok);
     ResultModel empty;
-    out = SaveCoordinates(empty, PlotSettings{}, kAxesAndRatios, dir.Path("b.txt"));
+    out = saveCoordinates(empty, PlotSettings{}, kAxesAndRatios, dir.Path("b.txt"));
     EXPECT_FALSE(out.ok);
     EXPECT_EQ(out.message, "No data loaded.");
     EXPECT_FALSE(std::filesystem::exists(dir.Path("b.txt")));
 
     const std::string bad = dir.Path("no/such/dir/c.txt");
-    out = SaveCoordinates(m, PlotSettings{}, kReducedTensors, bad);
+    out = saveCoordinates(m, PlotSettings{}, kReducedTensors, bad);
     EXPECT_FALSE(out.ok);
     EXPECT_EQ(out.message, "File " + bad + " cannot be written.");
     // A directory in the way is not replaced.
     std::filesystem::create_directory(dir.Path("d.txt"));
-    out = SaveCoordinates(m, PlotSettings{}, kReducedTensors, dir.Path("d.txt"));
+    out = saveCoordinates(m, PlotSettings{}, kReducedTensors, dir.Path("d.txt"));
     EXPECT_FALSE(out.ok);
     EXPECT_TRUE(std::filesystem::is_directory(dir.Path("d.txt")));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Dir()), std::filesystem::directory_iterator()), 2);

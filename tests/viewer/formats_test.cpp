@@ -38,22 +38,22 @@ TEST(FormatFixed, SignificantDigitsAndDecimals) {
         {99999.0, 5, 1, "99999.0"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(FormatFixed(c.value, c.p, c.d), c.text) << c.value << " f(" << c.p << "," << c.d << ")";
+        EXPECT_EQ(formatFixed(c.value, c.p, c.d), c.text) << c.value << " f(" << c.p << "," << c.d << ")";
 }
 
 TEST(FormatFixed, SinglePrecisionInputs) {
     // The windows pass single-precision values; their binary value decides.
-    EXPECT_EQ(FormatFixed(359.97f, 4, 1), "360.0");
-    EXPECT_EQ(FormatFixed(0.45f, 3, 2), "0.45");
-    EXPECT_EQ(FormatFixed(2.12132034f, 10, 2), "2.12");
+    EXPECT_EQ(formatFixed(359.97f, 4, 1), "360.0");
+    EXPECT_EQ(formatFixed(0.45f, 3, 2), "0.45");
+    EXPECT_EQ(formatFixed(2.12132034f, 10, 2), "2.12");
 }
 
 TEST(FormatDecimals, WidthAndRounding) {
-    EXPECT_EQ(FormatDecimals(0.45f, 4, 6), "0.4500");
-    EXPECT_EQ(FormatDecimals(1.0, 4, 6), "1.0000");
-    EXPECT_EQ(FormatDecimals(0.5, 1, 5), "  0.5");
-    EXPECT_EQ(FormatDecimals(-0.00004, 4, 6), "0.0000");
-    EXPECT_EQ(FormatDecimals(123456.789, 2), "123456.79");
+    EXPECT_EQ(formatDecimals(0.45f, 4, 6), "0.4500");
+    EXPECT_EQ(formatDecimals(1.0, 4, 6), "1.0000");
+    EXPECT_EQ(formatDecimals(0.5, 1, 5), "  0.5");
+    EXPECT_EQ(formatDecimals(-0.00004, 4, 6), "0.0000");
+    EXPECT_EQ(formatDecimals(123456.789, 2), "123456.79");
 }
 
 TEST(WholeLineInteger, OnlyAnIntegerAfterOptionalBlanks) {
@@ -68,7 +68,7 @@ TEST(WholeLineInteger, OnlyAnIntegerAfterOptionalBlanks) {
         {"3.0", false, 0},
     };
     for (const auto& c : cases) {
-        const auto v = ParseWholeLineInteger(c.line);
+        const auto v = parseWholeLineInteger(c.line);
         EXPECT_EQ(v.has_value(), c.valid) << '"' << c.line << '"';
         if (v && c.valid) {
             EXPECT_EQ(*v, c.value);
@@ -77,40 +77,40 @@ TEST(WholeLineInteger, OnlyAnIntegerAfterOptionalBlanks) {
 }
 
 TEST(Tokens, NumbersAreStrict) {
-    EXPECT_EQ(ParseIntegerToken("42"), 42);
-    EXPECT_EQ(ParseIntegerToken("+42"), 42);
-    EXPECT_FALSE(ParseIntegerToken("+-42"));
-    EXPECT_FALSE(ParseIntegerToken("4.2"));
-    EXPECT_FALSE(ParseIntegerToken("2147483648"));
-    EXPECT_EQ(ParseRealToken("1.5e2"), 150.0);
-    EXPECT_EQ(ParseRealToken("-.5"), -0.5);
-    EXPECT_EQ(ParseRealToken("+7"), 7.0);
+    EXPECT_EQ(parseIntegerToken("42"), 42);
+    EXPECT_EQ(parseIntegerToken("+42"), 42);
+    EXPECT_FALSE(parseIntegerToken("+-42"));
+    EXPECT_FALSE(parseIntegerToken("4.2"));
+    EXPECT_FALSE(parseIntegerToken("2147483648"));
+    EXPECT_EQ(parseRealToken("1.5e2"), 150.0);
+    EXPECT_EQ(parseRealToken("-.5"), -0.5);
+    EXPECT_EQ(parseRealToken("+7"), 7.0);
     for (const char* bad : {"1,5", "120.0,45.0", "nan", "inf", "0x10", "1e", "", "abc", "1e999"})
-        EXPECT_FALSE(ParseRealToken(bad)) << bad;
+        EXPECT_FALSE(parseRealToken(bad)) << bad;
 }
 
 TEST(TextReader, CommaJoinsItemsAndTokensCrossLineEnds) {
     TextReader r("120.0,45.0 200.0\r\n\r\n  30.0 n  \r\nlast");
-    EXPECT_EQ(r.NextToken(), "120.0,45.0");
-    EXPECT_EQ(r.NextToken(), "200.0");
+    EXPECT_EQ(r.nextToken(), "120.0,45.0");
+    EXPECT_EQ(r.nextToken(), "200.0");
     std::size_t line = 0;
-    EXPECT_EQ(r.NextToken(&line), "30.0");
+    EXPECT_EQ(r.nextToken(&line), "30.0");
     EXPECT_EQ(line, 3u);
-    EXPECT_EQ(r.RestOfLine(), " n  ");  // leading blanks kept, the CR is not part of it
-    r.SkipLine();
-    EXPECT_EQ(r.ReadLine(), "last");
-    EXPECT_TRUE(r.AtEnd());
-    EXPECT_FALSE(r.NextToken());
-    EXPECT_FALSE(r.ReadLine());
+    EXPECT_EQ(r.restOfLine(), " n  ");  // leading blanks kept, the CR is not part of it
+    r.skipLine();
+    EXPECT_EQ(r.readLine(), "last");
+    EXPECT_TRUE(r.atEnd());
+    EXPECT_FALSE(r.nextToken());
+    EXPECT_FALSE(r.readLine());
 }
 
 TEST(TextReader, LinuxAndWindowsLineEndsReadTheSame) {
     TextReader lf("  5\nabc\n");
     TextReader crlf("  5\r\nabc\r\n");
-    EXPECT_EQ(lf.ReadLine(), crlf.ReadLine());
-    EXPECT_EQ(lf.ReadLine(), crlf.ReadLine());
-    EXPECT_TRUE(lf.AtEnd());
-    EXPECT_TRUE(crlf.AtEnd());
+    EXPECT_EQ(lf.readLine(), crlf.readLine());
+    EXPECT_EQ(lf.readLine(), crlf.readLine());
+    EXPECT_TRUE(lf.atEnd());
+    EXPECT_TRUE(crlf.atEnd());
 }
 
 }  // namespace

@@ -44,18 +44,18 @@ class Loader : public ::testing::Test {
 protected:
     void SetUp() override {
         home.Write("g.cgp", kGrid);
-        model.HomeDir = home.Dir();
+        model.homeDir = home.Dir();
     }
     LoadOutcome Load(const std::string& name, const std::string& content) {
-        return model.LoadResultFile(home.Write(name, content), data);
+        return model.loadResultFile(home.Write(name, content), data);
     }
     std::vector<int> IdsInOrder() const {
         std::vector<int> ids;
-        for (const TGridPoint& p : model.GridPoints) ids.push_back(p.id);
+        for (const GridPoint& p : model.gridPoints) ids.push_back(p.id);
         return ids;
     }
-    const TGridPoint& Point(int id) const {
-        for (const TGridPoint& p : model.GridPoints)
+    const GridPoint& Point(int id) const {
+        for (const GridPoint& p : model.gridPoints)
             if (p.id == id) return p;
         throw std::runtime_error("no grid point " + std::to_string(id));
     }
@@ -69,35 +69,35 @@ TEST_F(Loader, ReadsDataGridAndVotes) {
     const LoadOutcome out = Load("run.ql4", ResultText().Join());
     ASSERT_TRUE(out.ok) << out.message;
     EXPECT_TRUE(out.message.empty());
-    EXPECT_EQ(data.NF, 2);
-    ASSERT_EQ(data.FD.size(), 3u);
-    EXPECT_EQ(data.FD[1].fp, Azpl(120, 45));
-    EXPECT_EQ(data.FD[1].ss, Azpl(200, 30));
-    EXPECT_EQ(data.FD[1].sense, "N");
-    EXPECT_EQ(data.FD[2].fp, Azpl(10, 20));
-    EXPECT_EQ(data.FD[2].sense, "D");
-    EXPECT_EQ(data.DataType, "g");
+    EXPECT_EQ(data.count, 2);
+    ASSERT_EQ(data.records.size(), 3u);
+    EXPECT_EQ(data.records[1].plane, makeDirection(120, 45));
+    EXPECT_EQ(data.records[1].slip, makeDirection(200, 30));
+    EXPECT_EQ(data.records[1].sense, "N");
+    EXPECT_EQ(data.records[2].plane, makeDirection(10, 20));
+    EXPECT_EQ(data.records[2].sense, "D");
+    EXPECT_EQ(data.dataType, "g");
 
-    EXPECT_EQ(model.NG, 4u);
-    EXPECT_EQ(model.NZG, 2u);
-    EXPECT_EQ(model.GPFile, "g.cgp");  // the file name part of a Windows path
-    EXPECT_EQ(model.DataFile, home.Path("run.ql4"));
+    EXPECT_EQ(model.gridCount, 4u);
+    EXPECT_EQ(model.votedCount, 2u);
+    EXPECT_EQ(model.gridFile, "g.cgp");  // the file name part of a Windows path
+    EXPECT_EQ(model.resultPath, home.Path("run.ql4"));
     // Ascending votes; equal votes keep grid point order.
     EXPECT_EQ(IdsInOrder(), (std::vector<int>{1, 4, 2, 3}));
-    EXPECT_EQ(Point(2).nv, 3);
-    EXPECT_EQ(Point(3).nv, 5);
-    EXPECT_EQ(Point(1).nv, 0);
+    EXPECT_EQ(Point(2).votes, 3);
+    EXPECT_EQ(Point(3).votes, 5);
+    EXPECT_EQ(Point(1).votes, 0);
 
-    const TGridPoint& p = Point(1);
-    EXPECT_EQ(p.axis[sgm1], Azpl(124, 44));  // whole degrees, halves to even
-    EXPECT_EQ(p.axis[sgm3], Azpl(33, 46));
-    EXPECT_FLOAT_EQ(p.sr, 0.45f);
-    EXPECT_EQ(p.sri, 4);
-    EXPECT_EQ(Point(3).sri, 10);
-    EXPECT_EQ(Point(2).sri, 5);  // 0.5 * 10 = 5
-    EXPECT_EQ(model.Caption(), " QL Viewer  [ run.ql4 ]");
-    model.CGP_disp = true;
-    EXPECT_EQ(model.Caption(), " QL Viewer  [ run.ql4 ] / [ g.cgp ]");
+    const GridPoint& p = Point(1);
+    EXPECT_EQ(p.axis[Sigma1], makeDirection(124, 44));  // whole degrees, halves to even
+    EXPECT_EQ(p.axis[Sigma3], makeDirection(33, 46));
+    EXPECT_FLOAT_EQ(p.stressRatio, 0.45f);
+    EXPECT_EQ(p.ratioClass, 4);
+    EXPECT_EQ(Point(3).ratioClass, 10);
+    EXPECT_EQ(Point(2).ratioClass, 5);  // 0.5 * 10 = 5
+    EXPECT_EQ(model.caption(), " QL Viewer  [ run.ql4 ]");
+    model.showGridFileName = true;
+    EXPECT_EQ(model.caption(), " QL Viewer  [ run.ql4 ] / [ g.cgp ]");
 }
 
 TEST_F(Loader, WindowsAndLinuxFilesLoadTheSame) {
@@ -108,9 +108,9 @@ TEST_F(Loader, WindowsAndLinuxFilesLoadTheSame) {
     const FaultDataSet lfData = data;
     ASSERT_TRUE(Load("crlf.ql4", ResultText().Join("\r\n")).ok);
     EXPECT_EQ(IdsInOrder(), lfOrder);
-    EXPECT_EQ(data.FD[2].sense, lfData.FD[2].sense);
-    EXPECT_EQ(data.FD[2].ss, lfData.FD[2].ss);
-    EXPECT_EQ(model.GPFile, "g.cgp");
+    EXPECT_EQ(data.records[2].sense, lfData.records[2].sense);
+    EXPECT_EQ(data.records[2].slip, lfData.records[2].slip);
+    EXPECT_EQ(model.gridFile, "g.cgp");
 }
 
 TEST_F(Loader, ExtensionDecidesWhetherTheGridIsNamed) {
@@ -129,8 +129,8 @@ TEST_F(Loader, ExtensionDecidesWhetherTheGridIsNamed) {
     // An older file without the grid name line loads with cgp31.cgp.
     const LoadOutcome old = Load("old.ql3", ResultText().Join("\r\n", false));
     ASSERT_TRUE(old.ok) << old.message;
-    EXPECT_EQ(model.GPFile, "cgp31.cgp");
-    EXPECT_EQ(model.NZG, 2u);
+    EXPECT_EQ(model.gridFile, "cgp31.cgp");
+    EXPECT_EQ(model.votedCount, 2u);
 }
 
 TEST_F(Loader, FocalMechanismsAndLargeVoteCounts) {
@@ -138,9 +138,9 @@ TEST_F(Loader, FocalMechanismsAndLargeVoteCounts) {
     r.dataLine = "Data = /data/quakes.fmd";
     r.votes = {"        3    70000", "        2   123456789"};
     ASSERT_TRUE(Load("run.ql4", r.Join()).ok);
-    EXPECT_EQ(data.DataType, "s");
-    EXPECT_EQ(Point(3).nv, 70000);  // no 16-bit wrap
-    EXPECT_EQ(Point(2).nv, 123456789);
+    EXPECT_EQ(data.dataType, "s");
+    EXPECT_EQ(Point(3).votes, 70000);  // no 16-bit wrap
+    EXPECT_EQ(Point(2).votes, 123456789);
     EXPECT_EQ(IdsInOrder(), (std::vector<int>{1, 4, 3, 2}));
 }
 
@@ -150,28 +150,28 @@ TEST_F(Loader, NoVotesAndNoData) {
     r.votedCount = "           0";
     r.votes = {};
     ASSERT_TRUE(Load("run.ql4", r.Join()).ok);
-    EXPECT_EQ(data.NF, 0);
-    EXPECT_EQ(model.NZG, 0u);
-    for (const TGridPoint& p : model.GridPoints) EXPECT_EQ(p.nv, 0);
-    model.ComputeVoteSd();
-    EXPECT_EQ(model.Sd, 0.0f);
-    EXPECT_EQ(model.SdStatusText(), "Sd : 0.00");
+    EXPECT_EQ(data.count, 0);
+    EXPECT_EQ(model.votedCount, 0u);
+    for (const GridPoint& p : model.gridPoints) EXPECT_EQ(p.votes, 0);
+    model.computeVoteSd();
+    EXPECT_EQ(model.voteSd, 0.0f);
+    EXPECT_EQ(model.sdStatusText(), "Sd : 0.00");
 }
 
 TEST_F(Loader, VoteSpread) {
     ASSERT_TRUE(Load("run.ql4", ResultText().Join()).ok);
-    model.ComputeVoteSd();
+    model.computeVoteSd();
     // Votes 0, 3, 5, 0 over 4 points: mean 2, variance 18 / 4.
-    EXPECT_FLOAT_EQ(model.Sd, std::sqrt(4.5f));
-    EXPECT_EQ(model.SdStatusText(), "Sd : 2.12");
-    EXPECT_EQ(model.CountsStatusText(), "2 / 4");
+    EXPECT_FLOAT_EQ(model.voteSd, std::sqrt(4.5f));
+    EXPECT_EQ(model.sdStatusText(), "Sd : 2.12");
+    EXPECT_EQ(model.countsStatusText(), "2 / 4");
 }
 
 // Every way a load can fail, with its message; a failed load keeps the previous result.
 TEST_F(Loader, FailuresLeaveThePreviousResult) {
     ASSERT_TRUE(Load("good.ql4", ResultText().Join()).ok);
     const std::vector<int> order = IdsInOrder();
-    const std::string dataFile = model.DataFile;
+    const std::string dataFile = model.resultPath;
     home.Write("badcount.cgp", Lines({"4 ", "0 90 90 0 0.5"}));
     home.Write("huge.cgp", Lines({"70000", "0 90 90 0 0.5"}));
     home.Write("short.cgp", Lines({"3", "0 90 90 0 0.5", "0 90 90 0 0.5"}));
@@ -223,18 +223,18 @@ TEST_F(Loader, FailuresLeaveThePreviousResult) {
             EXPECT_EQ(out.message, c.message) << c.name;
         EXPECT_EQ(out.terminate, c.terminate) << c.name;
         EXPECT_EQ(IdsInOrder(), order) << c.name;
-        EXPECT_EQ(model.DataFile, dataFile) << c.name;
-        EXPECT_EQ(model.GPFile, "g.cgp") << c.name;
-        EXPECT_EQ(model.NZG, 2u) << c.name;
-        EXPECT_EQ(data.NF, 2) << c.name;
-        EXPECT_EQ(data.FD[1].sense, "N") << c.name;
-        EXPECT_EQ(data.DataType, "g") << c.name;
+        EXPECT_EQ(model.resultPath, dataFile) << c.name;
+        EXPECT_EQ(model.gridFile, "g.cgp") << c.name;
+        EXPECT_EQ(model.votedCount, 2u) << c.name;
+        EXPECT_EQ(data.count, 2) << c.name;
+        EXPECT_EQ(data.records[1].sense, "N") << c.name;
+        EXPECT_EQ(data.dataType, "g") << c.name;
     }
 
     // Missing and truncated files.
-    LoadOutcome missing = model.LoadResultFile(home.Path("nothere.ql4"), data);
+    LoadOutcome missing = model.loadResultFile(home.Path("nothere.ql4"), data);
     EXPECT_EQ(missing.message, "File nothere.ql4 not found.");
-    LoadOutcome dir = model.LoadResultFile(home.Dir(), data);
+    LoadOutcome dir = model.loadResultFile(home.Dir(), data);
     EXPECT_FALSE(dir.ok);
     const std::string full = ResultText().Join();
     for (std::size_t cut : {std::size_t{0}, std::size_t{10}, full.find("Data =")}) {
@@ -248,49 +248,49 @@ TEST_F(Loader, FailuresLeaveThePreviousResult) {
 TEST(GridFile, ReadsTheProgramDirectoryGrid) {
     TempDir home;
     ResultModel model;
-    model.HomeDir = home.Dir();
+    model.homeDir = home.Dir();
     // Start-up: the default grid is missing.
-    LoadOutcome out = model.LoadGridFile();
+    LoadOutcome out = model.loadGridFile();
     EXPECT_FALSE(out.ok);
     EXPECT_EQ(out.message, "CGP File  [Unif60000.cgp]  not found.");
-    EXPECT_TRUE(model.GridPoints.empty());
+    EXPECT_TRUE(model.gridPoints.empty());
 
     home.Write("Unif60000.cgp", Lines({"  3", "1 2 3 4 0.1", "5 6 7", "8 0.25 x y z", "9 10 11 12 0.35"}, "\n"));
-    out = model.LoadGridFile();
+    out = model.loadGridFile();
     ASSERT_TRUE(out.ok) << out.message;
-    ASSERT_EQ(model.NG, 3u);
+    ASSERT_EQ(model.gridCount, 3u);
     // A line with fewer than five numbers continues on the next line.
-    EXPECT_EQ(model.GridPoints[1].axis[sgm3], Azpl(7, 8));
-    EXPECT_FLOAT_EQ(model.GridPoints[1].sr, 0.25f);
-    EXPECT_EQ(model.GridPoints[1].sri, 2);  // 2.5 halves to even
-    EXPECT_EQ(model.GridPoints[2].id, 3);
-    EXPECT_EQ(model.GridPoints[2].sri, 3);  // 0.35f is just below 0.35
+    EXPECT_EQ(model.gridPoints[1].axis[Sigma3], makeDirection(7, 8));
+    EXPECT_FLOAT_EQ(model.gridPoints[1].stressRatio, 0.25f);
+    EXPECT_EQ(model.gridPoints[1].ratioClass, 2);  // 2.5 halves to even
+    EXPECT_EQ(model.gridPoints[2].id, 3);
+    EXPECT_EQ(model.gridPoints[2].ratioClass, 3);  // 0.35f is just below 0.35
 
     // A ratio outside [0, 1] still gets a class within the colour table.
     home.Write("Unif60000.cgp", Lines({"2", "1 2 3 4 1.3", "1 2 3 4 -0.2"}));
-    ASSERT_TRUE(model.LoadGridFile().ok);
-    EXPECT_EQ(model.GridPoints[0].sri, 10);
-    EXPECT_EQ(model.GridPoints[1].sri, 0);
+    ASSERT_TRUE(model.loadGridFile().ok);
+    EXPECT_EQ(model.gridPoints[0].ratioClass, 10);
+    EXPECT_EQ(model.gridPoints[1].ratioClass, 0);
 
     // An empty grid is valid.
     home.Write("Unif60000.cgp", "0\r\n");
-    ASSERT_TRUE(model.LoadGridFile().ok);
-    EXPECT_EQ(model.NG, 0u);
-    model.ComputeVoteSd();
-    EXPECT_EQ(model.Sd, 0.0f);
+    ASSERT_TRUE(model.loadGridFile().ok);
+    EXPECT_EQ(model.gridCount, 0u);
+    model.computeVoteSd();
+    EXPECT_EQ(model.voteSd, 0.0f);
 }
 
 TEST(ResultModelState, StartState) {
     ResultModel model;
-    EXPECT_EQ(model.GPFile, "Unif60000.cgp");
-    EXPECT_EQ(model.Caption(), " QL Viewer");
-    EXPECT_TRUE(IsUndefinedDirection(model.DesignatedStress.axis[sgm1]));
-    EXPECT_TRUE(IsUndefinedDirection(model.DesignatedStress.axis[sgm3]));
-    EXPECT_TRUE(std::isnan(model.DesignatedStress.sr));
-    EXPECT_EQ(FileNamePart("C:\\a\\b.ql4"), "b.ql4");
-    EXPECT_EQ(FileNamePart("/a/b/c.ql4"), "c.ql4");
-    EXPECT_EQ(FileNamePart("/a\\mixed/d.ql4"), "d.ql4");
-    EXPECT_EQ(FileNamePart("plain"), "plain");
+    EXPECT_EQ(model.gridFile, "Unif60000.cgp");
+    EXPECT_EQ(model.caption(), " QL Viewer");
+    EXPECT_TRUE(isUndefinedDirection(model.designatedStress.axis[Sigma1]));
+    EXPECT_TRUE(isUndefinedDirection(model.designatedStress.axis[Sigma3]));
+    EXPECT_TRUE(std::isnan(model.designatedStress.stressRatio));
+    EXPECT_EQ(fileNamePart("C:\\a\\b.ql4"), "b.ql4");
+    EXPECT_EQ(fileNamePart("/a/b/c.ql4"), "c.ql4");
+    EXPECT_EQ(fileNamePart("/a\\mixed/d.ql4"), "d.ql4");
+    EXPECT_EQ(fileNamePart("plain"), "plain");
 }
 
 }  // namespace

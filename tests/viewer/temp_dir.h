@@ -27,7 +27,7 @@ public:
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
-    // The directory with a trailing separator, as HomeDir holds it.
+    // The directory with a trailing separator, as homeDir holds it.
     std::string Dir() const { return path_.string() + "/"; }
     std::string Path(const std::string& name) const { return (path_ / name).string(); }
 

@@ -20,28 +20,28 @@ constexpr std::string_view kOptions[] = {"--average", "--theta", "--coordinates"
                                          "--ef", "--sr", "--home", "--help", "-h"};
 
 // Message texts join their lines with CR LF (message boxes); a console wants LF.
-void WriteLines(std::ostream& os, const std::string& text) {
+void writeLines(std::ostream& os, const std::string& text) {
     std::string s = text;
     for (std::size_t pos; (pos = s.find("\r\n")) != std::string::npos;) s.replace(pos, 2, "\n");
     os << s << '\n';
 }
 
-void WriteLines(std::ostream& os, const std::vector<std::string>& lines) {
+void writeLines(std::ostream& os, const std::vector<std::string>& lines) {
     for (const std::string& line : lines) os << line << '\n';
 }
 
-std::string WithSeparator(std::string dir) {
+std::string withSeparator(std::string dir) {
     if (dir.empty()) dir = ".";
     if (dir.back() != '/') dir += '/';
     return dir;
 }
 
 // "AZ1 PL1 AZ3 PL3 PHI" as a stress state; nothing (and a message) when malformed.
-std::optional<TStressState> ParseState(const std::string& text, std::string& error) {
+std::optional<StressState> parseState(const std::string& text, std::string& error) {
     TextReader r(text);
     std::vector<double> v;
-    while (auto tok = r.NextToken()) {
-        const auto x = ParseRealToken(*tok);
+    while (auto tok = r.nextToken()) {
+        const auto x = parseRealToken(*tok);
         if (!x) {
             error = "'" + *tok + "' is not a number in the stress state \"" + text + "\".";
             return std::nullopt;
@@ -56,30 +56,30 @@ std::optional<TStressState> ParseState(const std::string& text, std::string& err
         error = "Invalid Phi value";
         return std::nullopt;
     }
-    TStressState s;
-    s.axis[sgm1] = Tazpl{static_cast<float>(v[0]), static_cast<float>(v[1])};
-    s.axis[sgm3] = Tazpl{static_cast<float>(v[2]), static_cast<float>(v[3])};
-    s.sr = static_cast<float>(v[4]);
+    StressState s;
+    s.axis[Sigma1] = Direction{static_cast<float>(v[0]), static_cast<float>(v[1])};
+    s.axis[Sigma3] = Direction{static_cast<float>(v[2]), static_cast<float>(v[3])};
+    s.stressRatio = static_cast<float>(v[4]);
     return s;
 }
 
 // Loads a result with its grid and computes the spread of its votes.
-bool LoadForStatistics(ResultModel& model, const std::string& path, std::ostream& err) {
+bool loadForStatistics(ResultModel& model, const std::string& path, std::ostream& err) {
     FaultDataSet data;
     std::error_code ec;
     const std::filesystem::path full = std::filesystem::absolute(path, ec);
-    const LoadOutcome loaded = model.LoadResultFile(ec ? path : full.string(), data);
+    const LoadOutcome loaded = model.loadResultFile(ec ? path : full.string(), data);
     if (!loaded.ok) {
-        WriteLines(err, loaded.message);
+        writeLines(err, loaded.message);
         return false;
     }
-    model.ComputeVoteSd();
+    model.computeVoteSd();
     return true;
 }
 
 }  // namespace
 
-bool IsCommandLineMode(int argc, char** argv) {
+bool isCommandLineMode(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         for (std::string_view opt : kOptions)
@@ -90,17 +90,54 @@ bool IsCommandLineMode(int argc, char** argv) {
     return false;
 }
 
-std::string ProgramDirectory() {
+std::optional<std::string> unknownWindowOption(int argc, char** argv) {
+    // The options the toolkit takes itself, with one or two dashes; those in the
+    // first list take a value (as the next argument or after '=').
+    static constexpr std::string_view withValue[] = {
+        "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
+        "qwindowicon", "qwindowtitle", "session", "display", "geometry", "title", "name",
+        "style", "stylesheet", "qmljsdebugger", "fontengine"};
+    static constexpr std::string_view flags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
+    for (int i = 1; i < argc; ++i) {
+        std::string_view arg = argv[i];
+        if (arg.size() < 2 || arg[0] != '-') continue;  // a result file (or "-")
+        std::string_view name = arg.substr(arg[1] == '-' ? 2 : 1);
+        const auto eq = name.find('=');
+        const bool inlineValue = eq != std::string_view::npos;
+        if (inlineValue) name = name.substr(0, eq);
+        bool known = false;
+        for (std::string_view o : withValue)
+            if (name == o) {
+                known = true;
+                if (!inlineValue) ++i;  // its value
+            }
+        for (std::string_view o : flags)
+            if (name == o && !inlineValue) known = true;
+        if (!known) return std::string(arg);
+    }
+    return std::nullopt;
+}
+
+std::string programDirectory() {
     std::error_code ec;
     const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
     if (ec) return "./";
-    return WithSeparator(exe.parent_path().string());
+    return withSeparator(exe.parent_path().string());
 }
 
-int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err,
+int runCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err,
                    const std::string& programDir) {
-    CLI::App app{"qlv4: the Quillon result viewer. Without these options it opens its windows."};
+    CLI::App app{"qlv4: the Quillon result viewer. Without these options it opens its windows "
+                 "(qlv4 [RESULT] opens RESULT)."};
     app.name("qlv4");
+    app.footer(
+        "Pictures without a display:\n"
+        "  qlv4 --export RESULT OUT [--ef N] [--df N] [--sr LO HI] [--head-only] [--small-head] "
+        "[--home DIR]\n"
+        "      the stress-state stereonets Draw would show, by OUT's extension (.png .bmp .jpg: "
+        "the canvas;\n"
+        "      .svg .pdf: vectors; anything else an enhanced metafile); qlv4 --export --help "
+        "for details");
     std::string averagePath;
     std::vector<std::string> thetaStates;
     std::vector<std::string> coordinateFiles;
@@ -154,42 +191,42 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err,
         settings.srUp = bounds[1];
     }
     ResultModel model;
-    model.HomeDir = WithSeparator(home.empty() ? programDir : home);
-    const MessageSink toErr = [&err](const std::string& text) { WriteLines(err, text); };
+    model.homeDir = withSeparator(home.empty() ? programDir : home);
+    const MessageSink toErr = [&err](const std::string& text) { writeLines(err, text); };
 
     if (*average) {
-        if (!LoadForStatistics(model, averagePath, err)) return 1;
-        const GlobalAverage ga = ComputeGlobalAverage(model, settings, toErr);
+        if (!loadForStatistics(model, averagePath, err)) return 1;
+        const GlobalAverage ga = computeGlobalAverage(model, settings, toErr);
         if (!ga.ok) {
-            WriteLines(err, ga.message);
+            writeLines(err, ga.message);
             return 1;
         }
-        WriteLines(out, ShowStat(model.DataFile, settings.ef, ga.Np, ga.mean.ax1, ga.mean.ax3, ga.mean.phi,
-                                 0.0f, 0.0f, 0.0f, ga.mean_stress_difference, ga.mean_Theta));
+        writeLines(out, statisticsText(model.resultPath, settings.ef, ga.symbolCount, ga.mean.sigma1, ga.mean.sigma3, ga.mean.phi,
+                                 0.0f, 0.0f, 0.0f, ga.meanStressDifference, ga.meanTheta));
         return 0;
     }
     if (*theta) {
         std::string error;
-        const auto s1 = ParseState(thetaStates[0], error);
+        const auto s1 = parseState(thetaStates[0], error);
         if (!s1) {
             err << error << '\n';
             return 1;
         }
-        const auto s2 = ParseState(thetaStates[1], error);
+        const auto s2 = parseState(thetaStates[1], error);
         if (!s2) {
             err << error << '\n';
             return 1;
         }
-        const float angle = ThetaBetweenStressStates(*s1, *s2);
-        WriteLines(out, ShowThetaDistance(s1->axis[sgm1], s1->axis[sgm3], s1->sr, s2->axis[sgm1],
-                                          s2->axis[sgm3], s2->sr, angle));
+        const float angle = thetaBetweenStressStates(*s1, *s2);
+        writeLines(out, thetaDistanceText(s1->axis[Sigma1], s1->axis[Sigma3], s1->stressRatio, s2->axis[Sigma1],
+                                          s2->axis[Sigma3], s2->stressRatio, angle));
         return 0;
     }
     if (*coordinates) {
-        if (!LoadForStatistics(model, coordinateFiles[0], err)) return 1;
-        const SaveOutcome saved = SaveCoordinates(model, settings, kind, coordinateFiles[1]);
+        if (!loadForStatistics(model, coordinateFiles[0], err)) return 1;
+        const SaveOutcome saved = saveCoordinates(model, settings, kind, coordinateFiles[1]);
         if (!saved.ok) {
-            WriteLines(err, saved.message);
+            writeLines(err, saved.message);
             return 1;
         }
         return 0;

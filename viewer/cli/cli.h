@@ -9,20 +9,27 @@
 // --home names another directory.
 #pragma once
 
+#include <optional>
+
 #include <ostream>
 #include <string>
 
 namespace quillon::viewer {
 
 // True when the arguments ask for a command-line mode (or its help) rather than the windows.
-bool IsCommandLineMode(int argc, char** argv);
+bool isCommandLineMode(int argc, char** argv);
+
+// For the windowed program: the first argument that is an option but neither one of
+// the toolkit's own (-platform, -style, ... with their values) nor a result file;
+// nothing when every argument is accepted.
+std::optional<std::string> unknownWindowOption(int argc, char** argv);
 
 // Runs the command line; returns the exit status (0 success, 1 a failure of the
 // command, CLI11's codes for malformed arguments).  Texts go to `out`, failures to `err`.
-int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err,
+int runCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err,
                    const std::string& programDir);
 
 // The directory of the running program (from /proc/self/exe), ending with "/".
-std::string ProgramDirectory();
+std::string programDirectory();
 
 }  // namespace quillon::viewer

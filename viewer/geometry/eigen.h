@@ -18,24 +18,24 @@
 
 namespace quillon::viewer {
 
-using Tdvector = std::array<double, 3>;
+using Vector3d = std::array<double, 3>;
 
 // Row by row: a[i][j] is row i + 1, column j + 1.
-struct Tdmatrix {
+struct Matrix3d {
     double a[3][3] = {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}};
 };
 
 // Descending: L[0] >= L[1] >= L[2].  Always finite for a finite A.
-Tdvector EigenValues(const Tdmatrix& A);
+Vector3d eigenValues(const Matrix3d& A);
 // adj(A - lambda I), from the upper triangle of A; symmetric.
-Tdmatrix CofactorMatrix(const Tdmatrix& A, double lambda);
+Matrix3d cofactorMatrix(const Matrix3d& A, double lambda);
 // v / |v|; the zero vector reports "Null vector norm" and is returned unchanged.
-Tdvector NormalizeDVector(const Tdvector& v, const MessageSink& sink = {});
+Vector3d normalizeVector3d(const Vector3d& v, const MessageSink& sink = {});
 
 struct EigenSystem {
-    Tdvector L{};  // descending eigenvalues
-    Tdmatrix E{};  // column k = unit eigenvector of L[k]
+    Vector3d L{};  // descending eigenvalues
+    Matrix3d E{};  // column k = unit eigenvector of L[k]
 };
-EigenSystem EigenVectors(const Tdmatrix& A, const MessageSink& sink = {});
+EigenSystem eigenVectors(const Matrix3d& A, const MessageSink& sink = {});
 
 }  // namespace quillon::viewer

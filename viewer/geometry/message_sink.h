@@ -1,4 +1,4 @@
-// Where the computation layers send the fixed-text messages that the windows show
+// where the computation layers send the fixed-text messages that the windows show
 // as message boxes ("Zero divide", "Null vector norm", ...).  The layers never show
 // anything themselves; an empty sink drops the message.
 #pragma once
@@ -10,7 +10,7 @@ namespace quillon::viewer {
 
 using MessageSink = std::function<void(const std::string&)>;
 
-inline void Report(const MessageSink& sink, const std::string& text) {
+inline void report(const MessageSink& sink, const std::string& text) {
     if (sink) sink(text);
 }
 

@@ -7,41 +7,41 @@
 namespace quillon::viewer {
 namespace {
 
-TPoint PlaceOnNet(double rho, const Tazpl& d, int cx, int cy, int R) {
+CanvasPoint placeOnNet(double rho, const Direction& d, int cx, int cy, int R) {
     const double r = R * rho;
     const double a = (90.0 - double(d.az)) * kDegToRad;
-    return TPoint{cx + RoundToInt(r * std::cos(a)), cy - RoundToInt(r * std::sin(a))};
+    return CanvasPoint{cx + roundToInt(r * std::cos(a)), cy - roundToInt(r * std::sin(a))};
 }
 
 // Azimuth of a screen offset (dx East, dy North), folded into [0, 360).
-float OffsetAzimuth(int dx, int dy) {
-    return AngleMod(static_cast<float>(90.0 - std::atan2(double(dy), double(dx)) * kRadToDeg), 360.0f);
+float offsetAzimuth(int dx, int dy) {
+    return angleMod(static_cast<float>(90.0 - std::atan2(double(dy), double(dx)) * kRadToDeg), 360.0f);
 }
 
 }  // namespace
 
-TPoint ProjectEqualArea(const Tazpl& d, int cx, int cy, int R) {
+CanvasPoint projectEqualArea(const Direction& d, int cx, int cy, int R) {
     const double rho = std::sqrt(2.0) * std::sin((45.0 - d.pl / 2.0) * kDegToRad);
-    return PlaceOnNet(rho, d, cx, cy, R);
+    return placeOnNet(rho, d, cx, cy, R);
 }
 
-TPoint ProjectEqualAngle(const Tazpl& d, int cx, int cy, int R) {
+CanvasPoint projectEqualAngle(const Direction& d, int cx, int cy, int R) {
     const double rho = std::tan((45.0 - d.pl / 2.0) * kDegToRad);
-    return PlaceOnNet(rho, d, cx, cy, R);
+    return placeOnNet(rho, d, cx, cy, R);
 }
 
-Tazpl UnprojectEqualArea(int dx, int dy, int R) {
-    if (dx == 0 && dy == 0) return Tazpl{0.0f, 90.0f};
+Direction unprojectEqualArea(int dx, int dy, int R) {
+    if (dx == 0 && dy == 0) return Direction{0.0f, 90.0f};
     const double rho = std::sqrt(double(dx) * dx + double(dy) * dy) / R;
     const double pl = rho > 1.0 ? 0.0 : 2.0 * (45.0 - std::asin(rho / std::sqrt(2.0)) * kRadToDeg);
-    return Tazpl{OffsetAzimuth(dx, dy), static_cast<float>(pl)};
+    return Direction{offsetAzimuth(dx, dy), static_cast<float>(pl)};
 }
 
-Tazpl UnprojectEqualAngle(int dx, int dy, int R) {
-    if (dx == 0 && dy == 0) return Tazpl{0.0f, 90.0f};
+Direction unprojectEqualAngle(int dx, int dy, int R) {
+    if (dx == 0 && dy == 0) return Direction{0.0f, 90.0f};
     const double rho = std::sqrt(double(dx) * dx + double(dy) * dy) / R;
     const double pl = rho > 1.0 ? 0.0 : 2.0 * (45.0 - std::atan(rho) * kRadToDeg);
-    return Tazpl{OffsetAzimuth(dx, dy), static_cast<float>(pl)};
+    return Direction{offsetAzimuth(dx, dy), static_cast<float>(pl)};
 }
 
 }  // namespace quillon::viewer

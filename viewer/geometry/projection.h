@@ -7,20 +7,20 @@
 
 namespace quillon::viewer {
 
-struct TPoint {
+struct CanvasPoint {
     int x = 0;
     int y = 0;
 };
-inline bool operator==(const TPoint& a, const TPoint& b) { return a.x == b.x && a.y == b.y; }
+inline bool operator==(const CanvasPoint& a, const CanvasPoint& b) { return a.x == b.x && a.y == b.y; }
 
 // Plunge 0 lands on the primitive circle of radius R, plunge 90 at the centre (cx, cy).
 // A negative plunge lands outside the circle.
-TPoint ProjectEqualArea(const Tazpl& d, int cx, int cy, int R);
-TPoint ProjectEqualAngle(const Tazpl& d, int cx, int cy, int R);
+CanvasPoint projectEqualArea(const Direction& d, int cx, int cy, int R);
+CanvasPoint projectEqualAngle(const Direction& d, int cx, int cy, int R);
 
 // dx towards East, dy towards North (screen-up), from the centre.  Points beyond the
 // primitive circle get plunge 0; the centre gives az 0, pl 90.
-Tazpl UnprojectEqualArea(int dx, int dy, int R);
-Tazpl UnprojectEqualAngle(int dx, int dy, int R);
+Direction unprojectEqualArea(int dx, int dy, int R);
+Direction unprojectEqualAngle(int dx, int dy, int R);
 
 }  // namespace quillon::viewer

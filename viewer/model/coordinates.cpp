@@ -11,31 +11,31 @@
 
 namespace quillon::viewer {
 
-std::vector<std::string> CoordinateLines(const ResultModel& model, const Selection& selection,
+std::vector<std::string> coordinateLines(const ResultModel& model, const Selection& selection,
                                          int kind) {
     std::vector<std::string> lines;
     lines.reserve(selection.entries.size());
     for (std::size_t index : selection.entries) {
-        const TGridPoint& p = model.GridPoints.at(index);
+        const GridPoint& p = model.gridPoints.at(index);
         std::string line;
         if (kind == kReducedTensors) {
-            const Tmatrix T = TensorForDistance(p.axis[sgm1], p.axis[sgm3], p.sr);
+            const Matrix3 T = tensorForDistance(p.axis[Sigma1], p.axis[Sigma3], p.stressRatio);
             const float c[6] = {T.a[0][0], T.a[0][1], T.a[0][2], T.a[1][1], T.a[1][2], T.a[2][2]};
             for (int i = 0; i < 6; ++i) {
                 if (i) line += ' ';
-                line += FormatFixed(c[i], 7, 5);
+                line += formatFixed(c[i], 7, 5);
             }
         } else {
-            line = std::to_string(RoundToInt(p.axis[sgm1].az)) + ' ' + std::to_string(RoundToInt(p.axis[sgm1].pl)) +
-                   ' ' + std::to_string(RoundToInt(p.axis[sgm3].az)) + ' ' +
-                   std::to_string(RoundToInt(p.axis[sgm3].pl)) + ' ' + FormatDecimals(p.sr, 4, 6);
+            line = std::to_string(roundToInt(p.axis[Sigma1].az)) + ' ' + std::to_string(roundToInt(p.axis[Sigma1].pl)) +
+                   ' ' + std::to_string(roundToInt(p.axis[Sigma3].az)) + ' ' +
+                   std::to_string(roundToInt(p.axis[Sigma3].pl)) + ' ' + formatDecimals(p.stressRatio, 4, 6);
         }
         lines.push_back(std::move(line));
     }
     return lines;
 }
 
-SaveOutcome WriteCoordinateFile(const std::string& path, const std::vector<std::string>& lines) {
+SaveOutcome writeCoordinateFile(const std::string& path, const std::vector<std::string>& lines) {
     namespace fs = std::filesystem;
     const std::string failure = "File " + path + " cannot be written.";
     const std::string temp = path + ".tmp" + std::to_string(static_cast<long>(::getpid()));
@@ -60,11 +60,11 @@ SaveOutcome WriteCoordinateFile(const std::string& path, const std::vector<std::
     return SaveOutcome{true, {}};
 }
 
-SaveOutcome SaveCoordinates(ResultModel& model, const PlotSettings& settings, int kind,
+SaveOutcome saveCoordinates(ResultModel& model, const PlotSettings& settings, int kind,
                             const std::string& path) {
-    const Selection sel = SelectStates(model, settings);
+    const Selection sel = selectStates(model, settings);
     if (sel.entries.empty()) return SaveOutcome{false, "No data loaded."};
-    return WriteCoordinateFile(path, CoordinateLines(model, sel, kind));
+    return writeCoordinateFile(path, coordinateLines(model, sel, kind));
 }
 
 }  // namespace quillon::viewer

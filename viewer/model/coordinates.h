@@ -14,7 +14,7 @@ namespace quillon::viewer {
 enum CoordinateKind : int { kAxesAndRatios = 0, kReducedTensors = 1 };
 
 // The lines (without line ends) for the entries of `selection`.
-std::vector<std::string> CoordinateLines(const ResultModel& model, const Selection& selection,
+std::vector<std::string> coordinateLines(const ResultModel& model, const Selection& selection,
                                          int kind);
 
 struct SaveOutcome {
@@ -24,10 +24,10 @@ struct SaveOutcome {
 
 // Writes the lines with CR LF ends.  The file appears whole or not at all: it is
 // written beside the target under a temporary name and renamed over it.
-SaveOutcome WriteCoordinateFile(const std::string& path, const std::vector<std::string>& lines);
+SaveOutcome writeCoordinateFile(const std::string& path, const std::vector<std::string>& lines);
 
-// SelectStates, then "No data loaded." when nothing is selected, else the file.
-SaveOutcome SaveCoordinates(ResultModel& model, const PlotSettings& settings, int kind,
+// selectStates, then "No data loaded." when nothing is selected, else the file.
+SaveOutcome saveCoordinates(ResultModel& model, const PlotSettings& settings, int kind,
                             const std::string& path);
 
 }  // namespace quillon::viewer

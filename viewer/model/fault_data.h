@@ -13,22 +13,24 @@
 namespace quillon::viewer {
 
 // A 32-bit colour word: red in the low byte, then green, then blue.
-using TColorValue = std::uint32_t;
-constexpr TColorValue RgbColor(unsigned r, unsigned g, unsigned b) {
-    return static_cast<TColorValue>(r | (g << 8) | (b << 16));
+using ColorValue = std::uint32_t;
+constexpr ColorValue rgbColor(unsigned r, unsigned g, unsigned b) {
+    return static_cast<ColorValue>(r | (g << 8) | (b << 16));
 }
 
-enum TSenseOfShear : std::uint8_t { N = 0, R = 1, S = 2, U = 3 };
+// The sense of slip reduced to what the misfit needs: the hanging wall moved
+// down (normal) or up (reverse); strike-slip and undefined are kept for model planes.
+enum class SenseOfShear : std::uint8_t { Normal = 0, Reverse = 1, StrikeSlip = 2, Undefined = 3 };
 
-struct TFaultData {
-    Tazpl fp;            // fault plane: dip direction (az) and dip (pl)
-    Tazpl ss;            // measured slip direction
-    std::string sense;   // sense of slip as loaded: upper case, trimmed
-    TSenseOfShear nrs = N;
-    Tazpl tsd;           // theoretical slip direction; undefined when the shear vanishes
-    float misfit = 0.0f; // degrees
-    float nstr = 0.0f;   // normal stress on the plane
-    float sstr = 0.0f;   // magnitude of the shear stress on the plane
+struct FaultDatum {
+    Direction plane;            // fault plane: dip direction (az) and dip (pl)
+    Direction slip;             // measured slip direction
+    std::string sense;          // sense of slip as loaded: upper case, trimmed
+    SenseOfShear reducedSense = SenseOfShear::Normal;
+    Direction theoreticalSlip;  // theoretical slip direction; undefined when the shear vanishes
+    float misfit = 0.0f;        // degrees
+    float normalStress = 0.0f;  // normal stress on the plane
+    float shearStress = 0.0f;   // magnitude of the shear stress on the plane
 };
 
 // Misfit of a datum whose plane carries no shear stress under the designated state.
@@ -38,29 +40,29 @@ inline constexpr float kZeroShearMisfit = 90.0f;
 
 // Misfit class: floor(misfit + eps) div 10 (0, 1, 2 have their own colour; 3 and above
 // share the last).
-int MisfitClass(float misfit, double eps = 1e-10);
+int misfitClass(float misfit, double eps = 1e-10);
 
-// The data set.  FD[0] is never used; data are FD[1..NF].
+// The data set.  records[0] is never used; data are records[1..count].
 struct FaultDataSet {
-    std::int16_t NF = 0;
-    std::vector<TFaultData> FD = std::vector<TFaultData>(30);
-    std::string DataType;  // "g" fault-slip data, "s" focal mechanisms
-    bool StressHasBeenDesignated = false;
-    std::array<TColorValue, 4> MisfitColor = {RgbColor(208, 53, 53), RgbColor(158, 84, 177),
-                                              RgbColor(123, 143, 200), RgbColor(220, 220, 220)};
+    std::int16_t count = 0;
+    std::vector<FaultDatum> records = std::vector<FaultDatum>(30);
+    std::string dataType;  // "g" fault-slip data, "s" focal mechanisms
+    bool stressDesignated = false;
+    std::array<ColorValue, 4> misfitColors = {rgbColor(208, 53, 53), rgbColor(158, 84, 177),
+                                              rgbColor(123, 143, 200), rgbColor(220, 220, 220)};
 
-    // FD becomes n + 1 zero-initialised records (n < 0 is taken as 0).
-    void ReallocateFD(std::int16_t n);
-    // nrs of every datum from the first character of its sense (N, R, and D / S by
-    // the side of the slip azimuth); other characters leave nrs unchanged.
-    void Determine_NRS();
-    // nstr, sstr, tsd and misfit of data 1..NF under the reduced stress tensor S.
+    // records becomes n + 1 zero-initialised records (n < 0 is taken as 0).
+    void reallocate(std::int16_t n);
+    // reducedSense of every datum from the first character of its sense (N, R, and D / S by
+    // the side of the slip azimuth); other characters leave reducedSense unchanged.
+    void determineSenses();
+    // normalStress, shearStress, theoreticalSlip and misfit of data 1..count under the reduced stress tensor S.
     // Returns, for index i (0 unused), whether datum i had zero shear stress; such a
-    // datum gets the undefined tsd and misfit kZeroShearMisfit.
-    std::vector<bool> ComputeMisfits(const Tmatrix& S);
+    // datum gets the undefined theoreticalSlip and misfit kZeroShearMisfit.
+    std::vector<bool> computeMisfits(const Matrix3& S);
 };
 
 // S = Q^T diag(1, phi, 0) Q, Q with rows a1, a1 x a3, a3 (unit vectors of the axes).
-Tmatrix ReducedStressTensor(const Tazpl& sigma1, const Tazpl& sigma3, float phi);
+Matrix3 reducedStressTensor(const Direction& sigma1, const Direction& sigma3, float phi);
 
 }  // namespace quillon::viewer

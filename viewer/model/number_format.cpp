@@ -15,7 +15,7 @@ struct Decimal {
     int point = 0;
 };
 
-Decimal ToDecimal(double magnitude) {
+Decimal toDecimal(double magnitude) {
     char buf[400];
     std::snprintf(buf, sizeof buf, "%.40f", magnitude);
     Decimal d;
@@ -28,7 +28,7 @@ Decimal ToDecimal(double magnitude) {
 
 // Rounds to `keep` digits after the point, halves away from zero; digits beyond are
 // dropped.  A carry may add a digit in front.
-void RoundAt(Decimal& d, int keep) {
+void roundAt(Decimal& d, int keep) {
     const int cut = d.point + keep;
     if (cut < 0) {
         d.digits.assign(1, '0');
@@ -50,17 +50,17 @@ void RoundAt(Decimal& d, int keep) {
     }
 }
 
-bool AllZero(const std::string& s) { return s.find_first_not_of('0') == std::string::npos; }
+bool allZero(const std::string& s) { return s.find_first_not_of('0') == std::string::npos; }
 
 // Writes d with exactly `decimals` digits after the point (zeros appended).
-std::string WriteFixed(const Decimal& d, int decimals, bool negative) {
+std::string writeFixed(const Decimal& d, int decimals, bool negative) {
     std::string intPart = d.digits.substr(0, d.point);
     std::string frac = d.digits.substr(d.point);
     const auto first = intPart.find_first_not_of('0');
     intPart = first == std::string::npos ? "0" : intPart.substr(first);
     frac.resize(decimals, '0');
     std::string out;
-    if (negative && !(AllZero(intPart) && AllZero(frac))) out.push_back('-');
+    if (negative && !(allZero(intPart) && allZero(frac))) out.push_back('-');
     out += intPart;
     if (decimals > 0) {
         out += '.';
@@ -69,27 +69,27 @@ std::string WriteFixed(const Decimal& d, int decimals, bool negative) {
     return out;
 }
 
-std::string NonFinite(double value) {
+std::string nonFinite(double value) {
     if (std::isnan(value)) return "NAN";
     return value < 0 ? "-INF" : "INF";
 }
 
 }  // namespace
 
-std::string FormatFixed(double value, int precision, int digits) {
-    if (!std::isfinite(value)) return NonFinite(value);
+std::string formatFixed(double value, int precision, int digits) {
+    if (!std::isfinite(value)) return nonFinite(value);
     if (precision < 1) precision = 1;
     if (digits < 0) digits = 0;
     const bool negative = std::signbit(value);
-    Decimal d = ToDecimal(std::fabs(value));
+    Decimal d = toDecimal(std::fabs(value));
     const auto firstNonZero = d.digits.find_first_not_of('0');
-    if (firstNonZero == std::string::npos) return WriteFixed(d, digits, false);
+    if (firstNonZero == std::string::npos) return writeFixed(d, digits, false);
     // Decimal exponent of the leading digit.
     const int e = d.point - 1 - static_cast<int>(firstNonZero);
     if (e + 1 > precision) {
         // Exponent notation: `precision` significant digits, trailing zeros dropped.
         Decimal m{d.digits.substr(firstNonZero), 1};
-        RoundAt(m, precision - 1);
+        roundAt(m, precision - 1);
         int exponent = e + (m.point - 1);
         std::string mant = m.digits.substr(0, precision);
         while (mant.size() > 1 && mant.back() == '0') mant.pop_back();
@@ -105,19 +105,19 @@ std::string FormatFixed(double value, int precision, int digits) {
     }
     int keep = precision - 1 - e;
     if (keep > digits) keep = digits;
-    RoundAt(d, keep);
-    return WriteFixed(d, digits, negative);
+    roundAt(d, keep);
+    return writeFixed(d, digits, negative);
 }
 
-std::string FormatDecimals(double value, int digits, int width) {
+std::string formatDecimals(double value, int digits, int width) {
     std::string out;
     if (!std::isfinite(value)) {
-        out = NonFinite(value);
+        out = nonFinite(value);
     } else {
         if (digits < 0) digits = 0;
-        Decimal d = ToDecimal(std::fabs(value));
-        RoundAt(d, digits);
-        out = WriteFixed(d, digits, std::signbit(value));
+        Decimal d = toDecimal(std::fabs(value));
+        roundAt(d, digits);
+        out = writeFixed(d, digits, std::signbit(value));
     }
     if (static_cast<int>(out.size()) < width) out.insert(0, width - out.size(), ' ');
     return out;

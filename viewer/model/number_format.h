@@ -13,10 +13,10 @@ namespace quillon::viewer {
 // exponent notation instead: P significant digits at most, trailing zeros dropped,
 // "E", the exponent's sign and at least two digits ("1.2346E+05").
 // f(4, 1) of 359.97 is "360.0"; f(5, 3) of 0 is "0.000".
-std::string FormatFixed(double value, int precision, int digits);
+std::string formatFixed(double value, int precision, int digits);
 
 // Fixed-point with exactly `digits` decimals, halves away from zero, no limit on the
 // significant digits; padded on the left with blanks to `width` characters.
-std::string FormatDecimals(double value, int digits, int width = 0);
+std::string formatDecimals(double value, int digits, int width = 0);
 
 }  // namespace quillon::viewer

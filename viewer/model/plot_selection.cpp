@@ -6,28 +6,28 @@
 
 namespace quillon::viewer {
 
-Selection SelectStates(ResultModel& model, const PlotSettings& settings) {
+Selection selectStates(ResultModel& model, const PlotSettings& settings) {
     Selection sel;
     // The threshold stays in extended precision, as does the quotient below.
-    const long double product = static_cast<long double>(settings.ef) * model.Sd;
+    const long double product = static_cast<long double>(settings.ef) * model.voteSd;
     const long double T = product > 1.0L ? product : 1.0L;
-    for (std::size_t i = 0; i < model.GridPoints.size(); ++i) {
-        TGridPoint& p = model.GridPoints[i];
-        p.n_to_be_plotted = 0;
-        const int k = p.sri;
+    for (std::size_t i = 0; i < model.gridPoints.size(); ++i) {
+        GridPoint& p = model.gridPoints[i];
+        p.plotCount = 0;
+        const int k = p.ratioClass;
         if (k < settings.srLo || k > settings.srUp) continue;
-        const long double c = std::floor(static_cast<long double>(p.nv) / T);
+        const long double c = std::floor(static_cast<long double>(p.votes) / T);
         if (c > 0) {
-            p.n_to_be_plotted = static_cast<std::int32_t>(c);
+            p.plotCount = static_cast<std::int32_t>(c);
             sel.entries.insert(sel.entries.end(), static_cast<std::size_t>(c), i);
         }
     }
-    sel.status = std::to_string(sel.entries.size()) + " / " + std::to_string(model.NZG) + " / " +
-                 std::to_string(model.NG);
+    sel.status = std::to_string(sel.entries.size()) + " / " + std::to_string(model.votedCount) + " / " +
+                 std::to_string(model.gridCount);
     return sel;
 }
 
-TPoint ProjectAxis(const Tazpl& d, int net) {
+CanvasPoint projectAxis(const Direction& d, int net) {
     const NetGeometry& g = kNets[net == 1 ? 1 : 0];
     const float r = static_cast<float>(1.414213562373 * std::sin((45.0 - d.pl / 2.0) * kDegToRad));
     const float theta = static_cast<float>((90.0 - double(d.az)) * kDegToRad);
@@ -35,31 +35,31 @@ TPoint ProjectAxis(const Tazpl& d, int net) {
     const float cy = static_cast<float>(std::sin(double(theta)) * r);
     const float px = static_cast<float>(double(g.R) * cx);
     const float py = static_cast<float>(double(g.R) * cy);
-    return TPoint{g.cx + RoundToInt(px), g.cy - RoundToInt(py)};
+    return CanvasPoint{g.cx + roundToInt(px), g.cy - roundToInt(py)};
 }
 
-AxisOnNet PointToAxis(const TPoint& p) {
+AxisOnNet pointToAxis(const CanvasPoint& p) {
     AxisOnNet out;
     out.net = p.x >= 1000 ? 1 : 0;
     const NetGeometry& g = kNets[out.net];
     if (p.x == g.cx && p.y == g.cy) {
-        out.direction = Tazpl{0.0f, 90.0f};
+        out.direction = Direction{0.0f, 90.0f};
         return out;
     }
     const double dx = p.x - g.cx, dy = p.y - g.cy;
     const float d = static_cast<float>(std::sqrt(dx * dx + dy * dy));
-    const float az = AngleMod(static_cast<float>(90.0 - std::atan2(-dy, dx) * kRadToDeg), 360.0f);
+    const float az = angleMod(static_cast<float>(90.0 - std::atan2(-dy, dx) * kRadToDeg), 360.0f);
     double rho = double(d) / g.R;
     if (rho > 1.0) rho = 1.0;
     const float s = static_cast<float>(rho * 0.7071067811865);
-    out.direction = Tazpl{az, static_cast<float>(2.0 * (45.0 - std::asin(double(s)) * kRadToDeg))};
+    out.direction = Direction{az, static_cast<float>(2.0 * (45.0 - std::asin(double(s)) * kRadToDeg))};
     return out;
 }
 
-TPoint ScreenToCanvas(int X, int Y, int imageHeight) {
-    if (imageHeight <= 0) return TPoint{X, Y};
+CanvasPoint screenToCanvas(int X, int Y, int imageHeight) {
+    if (imageHeight <= 0) return CanvasPoint{X, Y};
     const float s = static_cast<float>(1000.0 / imageHeight);
-    return TPoint{RoundToInt(double(X) * s), RoundToInt(double(Y) * s)};
+    return CanvasPoint{roundToInt(double(X) * s), roundToInt(double(Y) * s)};
 }
 
 }  // namespace quillon::viewer

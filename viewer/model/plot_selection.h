@@ -13,8 +13,8 @@
 
 namespace quillon::viewer {
 
-inline constexpr int LU = 10;                      // length unit of the plot
-inline constexpr int BarLength0 = 5 * LU;          // base length of a tadpole tail
+inline constexpr int kLengthUnit = 10;                      // length unit of the plot
+inline constexpr int kTailBaseLength = 5 * kLengthUnit;          // base length of a tadpole tail
 inline constexpr int kCanvasWidth = 2000;
 inline constexpr int kCanvasHeight = 1000;
 
@@ -35,42 +35,42 @@ struct PlotSettings {
 };
 
 struct Selection {
-    // GP_to_be_plotted: indices into GridPoints, each repeated n_to_be_plotted times,
-    // in GridPoints order (ascending votes).
+    // plotSelection: indices into gridPoints, each repeated plotCount times,
+    // in gridPoints order (ascending votes).
     std::vector<std::size_t> entries;
     // Status panel 0: entries + " / " + NZG + " / " + NG.
     std::string status;
 };
 
 // Threshold T = ef * Sd when above 1, else 1; each state whose class lies within the
-// bounds is drawn floor(nv / T) times.  Sets n_to_be_plotted of every grid point.
-Selection SelectStates(ResultModel& model, const PlotSettings& settings);
+// bounds is drawn floor(votes / T) times.  Sets plotCount of every grid point.
+Selection selectStates(ResultModel& model, const PlotSettings& settings);
 
 // Equal-area point of an axis on net 0 or 1, rounded as the plot rounds.
-TPoint ProjectAxis(const Tazpl& d, int net);
+CanvasPoint projectAxis(const Direction& d, int net);
 
 struct AxisOnNet {
-    Tazpl direction;
+    Direction direction;
     int net = 0;
 };
 // Direction under a canvas point; points outside a net fall on its primitive.
-AxisOnNet PointToAxis(const TPoint& p);
+AxisOnNet pointToAxis(const CanvasPoint& p);
 
 // A mouse position on an image of the given height, as a canvas point.
-TPoint ScreenToCanvas(int X, int Y, int imageHeight);
+CanvasPoint screenToCanvas(int X, int Y, int imageHeight);
 
 // The plot's 32-bit linear congruential generator: seed := seed * 134775813 + 1
 // (mod 2^32); each draw returns seed / 2^32 in [0, 1).  Reset to 0 before every
 // drawing so that the same settings give the same picture.
-class TRandomGenerator {
+class JitterRandom {
 public:
-    explicit TRandomGenerator(std::uint32_t seed = 0) : seed_(seed) {}
-    void Reset(std::uint32_t seed = 0) { seed_ = seed; }
-    double Next() {
+    explicit JitterRandom(std::uint32_t seed = 0) : seed_(seed) {}
+    void reset(std::uint32_t seed = 0) { seed_ = seed; }
+    double next() {
         seed_ = seed_ * 134775813u + 1u;
         return static_cast<double>(seed_) / 4294967296.0;
     }
-    std::uint32_t Seed() const { return seed_; }
+    std::uint32_t seed() const { return seed_; }
 
 private:
     std::uint32_t seed_;

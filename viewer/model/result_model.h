@@ -16,22 +16,22 @@
 
 namespace quillon::viewer {
 
-enum Taxis : int { sgm1 = 0, sgm3 = 1 };
+enum Axis : int { Sigma1 = 0, Sigma3 = 1 };
 
-struct TStressState {
-    Tazpl axis[2];  // indexed by Taxis
-    float sr = 0.0f;
+struct StressState {
+    Direction axis[2];  // indexed by Axis
+    float stressRatio = 0.0f;
 };
-// Both axes undefined and sr NaN: the state before any designation.
-TStressState UndefinedStressState();
+// Both axes undefined and stressRatio NaN: the state before any designation.
+StressState undefinedStressState();
 
-struct TGridPoint {
-    std::int32_t nv = 0;           // votes from the loaded result
+struct GridPoint {
+    std::int32_t votes = 0;        // votes from the loaded result
     std::uint16_t id = 0;          // 1-based line number of the state in the CGP file
-    Tazpl axis[2];                 // sigma1, sigma3; whole degrees
-    float sr = 0.0f;               // stress ratio Phi as read
-    std::uint8_t sri = 0;          // round(sr * 10), limited to 0..10
-    std::int32_t n_to_be_plotted = 0;
+    Direction axis[2];             // sigma1, sigma3; whole degrees
+    float stressRatio = 0.0f;      // stress ratio Phi as read
+    std::uint8_t ratioClass = 0;   // round(stressRatio * 10), limited to 0..10
+    std::int32_t plotCount = 0;    // symbols of this state in the current plot selection
 };
 
 // The most grid points a grid may hold: grid point numbers are 16-bit.
@@ -46,36 +46,36 @@ struct LoadOutcome {
 };
 
 // The file name part of a path: the text after the last "\" or "/".
-std::string FileNamePart(const std::string& path);
+std::string fileNamePart(const std::string& path);
 
 class ResultModel {
 public:
-    std::vector<TGridPoint> GridPoints;  // grid point order while loading, then ascending nv
-    std::uint32_t NG = 0;
-    std::uint32_t NZG = 0;
-    float Sd = 0.0f;
-    std::string GPFile = "Unif60000.cgp";
-    std::string DataFile;
-    std::string HomeDir;  // ends with a path separator
-    bool CGP_disp = false;
-    TStressState DesignatedStress = UndefinedStressState();
+    std::vector<GridPoint> gridPoints;  // grid point order while loading, then ascending votes
+    std::uint32_t gridCount = 0;
+    std::uint32_t votedCount = 0;
+    float voteSd = 0.0f;
+    std::string gridFile = "Unif60000.cgp";
+    std::string resultPath;
+    std::string homeDir;  // ends with a path separator
+    bool showGridFileName = false;
+    StressState designatedStress = undefinedStressState();
 
-    // Reads HomeDir + GPFile into GridPoints and NG (every nv 0).
-    LoadOutcome LoadGridFile();
-    // Reads the result at `path` (full path) with its grid; fills `data` (NF, FD with
-    // fp, ss and sense of each datum, DataType; StressHasBeenDesignated false).  On
-    // success GridPoints is sorted by ascending votes (equal votes in grid point order)
-    // and DataFile is `path`; the caller adds the path to the recent files.
-    LoadOutcome LoadResultFile(const std::string& path, FaultDataSet& data);
-    // Population standard deviation of nv over all NG grid points (0 for an empty grid).
-    void ComputeVoteSd();
+    // Reads homeDir + gridFile into gridPoints and gridCount (every votes 0).
+    LoadOutcome loadGridFile();
+    // Reads the result at `path` (full path) with its grid; fills `data` (count, records with
+    // plane, slip and sense of each datum, dataType; stressDesignated false).  On
+    // success gridPoints is sorted by ascending votes (equal votes in grid point order)
+    // and resultPath is `path`; the caller adds the path to the recent files.
+    LoadOutcome loadResultFile(const std::string& path, FaultDataSet& data);
+    // Population standard deviation of the votes over all gridCount grid points (0 for an empty grid).
+    void computeVoteSd();
 
     // "Sd : " + Sd with 2 decimals: the text of status panel 1.
-    std::string SdStatusText() const;
+    std::string sdStatusText() const;
     // NZG + " / " + NG: status panel 0 after a load.
-    std::string CountsStatusText() const;
-    // " QL Viewer  [ name ]", or with " / [ GPFile ]" when CGP_disp is set.
-    std::string Caption() const;
+    std::string countsStatusText() const;
+    // " QL Viewer  [ name ]", or with " / [ gridFile ]" when showGridFileName is set.
+    std::string caption() const;
 };
 
 }  // namespace quillon::viewer

@@ -14,47 +14,47 @@
 namespace quillon::viewer {
 
 // Trace-free tensors of a state (sigma1 axis, sigma3 axis, Phi) with principal values
-// (2 - Phi, 2 Phi - 1, -Phi - 1) / c.  TensorOfStressState: c = sqrt(2 Phi^2 - 2 Phi + 2),
-// Frobenius norm sqrt(3).  TensorForDistance: c = sqrt(3 Phi^2 - 3 Phi + 3), norm sqrt(2).
-Tmatrix TensorOfStressState(const Tazpl& sigma1, const Tazpl& sigma3, float phi);
-Tmatrix TensorForDistance(const Tazpl& sigma1, const Tazpl& sigma3, float phi);
+// (2 - Phi, 2 Phi - 1, -Phi - 1) / c.  tensorOfStressState: c = sqrt(2 Phi^2 - 2 Phi + 2),
+// Frobenius norm sqrt(3).  tensorForDistance: c = sqrt(3 Phi^2 - 3 Phi + 3), norm sqrt(2).
+Matrix3 tensorOfStressState(const Direction& sigma1, const Direction& sigma3, float phi);
+Matrix3 tensorForDistance(const Direction& sigma1, const Direction& sigma3, float phi);
 
 // Angle in degrees between the two states' tensors (0 same state, 180 opposite).
-float ThetaBetweenStressStates(const TStressState& s1, const TStressState& s2);
+float thetaBetweenStressStates(const StressState& s1, const StressState& s2);
 
 struct MeanStress {
-    Tazpl ax1;   // azimuth in [0, 360), downward
-    Tazpl ax3;
+    Direction sigma1;   // azimuth in [0, 360), downward
+    Direction sigma3;
     float phi = 0.0f;
 };
 // Principal axes and stress ratio of a mean tensor (rounded to single precision first).
-MeanStress MeanAxesAndRatio(const Tdmatrix& A, const MessageSink& sink = {});
+MeanStress meanAxesAndRatio(const Matrix3d& A, const MessageSink& sink = {});
 
 // sqrt((D11-D22)^2 + (D22-D33)^2 + (D33-D11)^2 + 6 (D12^2 + D23^2 + D31^2)) / 3.
-float StressDifference(const Tmatrix& D);
+float stressDifference(const Matrix3& D);
 
 struct GlobalAverage {
     bool ok = false;
     std::string message;  // on failure: "No data loaded." or the two-line CR LF text
     std::string status;   // status panel 0 text of the selection (always set)
-    int Np = 0;
+    int symbolCount = 0;
     MeanStress mean;
-    float mean_stress_difference = 0.0f;
-    float mean_Theta = 0.0f;  // degrees
+    float meanStressDifference = 0.0f;
+    float meanTheta = 0.0f;  // degrees
 };
-// Global Average and Spread of the states SelectStates picks with `settings`.
-GlobalAverage ComputeGlobalAverage(ResultModel& model, const PlotSettings& settings,
+// Global Average and Spread of the states selectStates picks with `settings`.
+GlobalAverage computeGlobalAverage(ResultModel& model, const PlotSettings& settings,
                                    const MessageSink& sink = {});
 
 // The lines of the Result of Measurement window.
-std::vector<std::string> ShowThetaDistance(const Tazpl& ax11, const Tazpl& ax13, float ph1,
-                                           const Tazpl& ax21, const Tazpl& ax23, float ph2,
+std::vector<std::string> thetaDistanceText(const Direction& ax11, const Direction& ax13, float ph1,
+                                           const Direction& ax21, const Direction& ax23, float ph2,
                                            float theta);
-// spread_ax1, spread_ax3 and spread_Phi are not written into the window.
-std::vector<std::string> ShowStat(const std::string& fn, int e_factor, int Np,
-                                  const Tazpl& mean_ax1, const Tazpl& mean_ax3, float mean_Phi,
-                                  float spread_ax1, float spread_ax3, float spread_Phi,
-                                  float mean_stress_difference, float mean_Theta);
+// spreadSigma1, spreadSigma3 and spreadPhi are not written into the window.
+std::vector<std::string> statisticsText(const std::string& fn, int enhanceFactor, int symbolCount,
+                                  const Direction& meanSigma1, const Direction& meanSigma3, float meanPhi,
+                                  float spreadSigma1, float spreadSigma3, float spreadPhi,
+                                  float meanStressDifference, float meanTheta);
 
 // Window heights of the two texts: (window, text panel).
 inline constexpr int kThetaWindowHeight = 281, kThetaMemoHeight = 190;

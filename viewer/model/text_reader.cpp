@@ -6,7 +6,7 @@
 namespace quillon::viewer {
 namespace {
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }
+bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }
 
 }  // namespace
 
@@ -23,13 +23,13 @@ TextReader::TextReader(std::string_view content) {
     }
 }
 
-std::optional<std::string> TextReader::NextToken(std::size_t* tokenLine) {
+std::optional<std::string> TextReader::nextToken(std::size_t* tokenLine) {
     while (line_ < lines_.size()) {
         const std::string_view line = lines_[line_];
-        while (col_ < line.size() && IsSpace(line[col_])) ++col_;
+        while (col_ < line.size() && isSpace(line[col_])) ++col_;
         if (col_ < line.size()) {
             const std::size_t begin = col_;
-            while (col_ < line.size() && !IsSpace(line[col_])) ++col_;
+            while (col_ < line.size() && !isSpace(line[col_])) ++col_;
             if (tokenLine) *tokenLine = line_ + 1;
             return std::string(line.substr(begin, col_ - begin));
         }
@@ -40,25 +40,25 @@ std::optional<std::string> TextReader::NextToken(std::size_t* tokenLine) {
     return std::nullopt;
 }
 
-std::string TextReader::RestOfLine() const {
+std::string TextReader::restOfLine() const {
     if (line_ >= lines_.size()) return {};
     const std::string_view line = lines_[line_];
     return col_ < line.size() ? std::string(line.substr(col_)) : std::string();
 }
 
-void TextReader::SkipLine() {
+void TextReader::skipLine() {
     if (line_ < lines_.size()) ++line_;
     col_ = 0;
 }
 
-std::optional<std::string> TextReader::ReadLine() {
+std::optional<std::string> TextReader::readLine() {
     if (line_ >= lines_.size()) return std::nullopt;
-    std::string rest = RestOfLine();
-    SkipLine();
+    std::string rest = restOfLine();
+    skipLine();
     return rest;
 }
 
-std::optional<std::int32_t> ParseIntegerToken(std::string_view s) {
+std::optional<std::int32_t> parseIntegerToken(std::string_view s) {
     if (!s.empty() && s.front() == '+') {
         s.remove_prefix(1);
         if (!s.empty() && (s.front() == '-' || s.front() == '+')) return std::nullopt;
@@ -70,7 +70,7 @@ std::optional<std::int32_t> ParseIntegerToken(std::string_view s) {
     return value;
 }
 
-std::optional<double> ParseRealToken(std::string_view s) {
+std::optional<double> parseRealToken(std::string_view s) {
     if (!s.empty() && s.front() == '+') {
         s.remove_prefix(1);
         if (!s.empty() && (s.front() == '-' || s.front() == '+')) return std::nullopt;
@@ -86,7 +86,7 @@ std::optional<double> ParseRealToken(std::string_view s) {
     return value;
 }
 
-std::optional<std::int32_t> ParseWholeLineInteger(std::string_view line) {
+std::optional<std::int32_t> parseWholeLineInteger(std::string_view line) {
     std::size_t i = 0;
     while (i < line.size() && line[i] == ' ') ++i;
     line.remove_prefix(i);
@@ -95,7 +95,7 @@ std::optional<std::int32_t> ParseWholeLineInteger(std::string_view line) {
     if (digitsFrom == line.size()) return std::nullopt;
     for (std::size_t k = digitsFrom; k < line.size(); ++k)
         if (line[k] < '0' || line[k] > '9') return std::nullopt;
-    return ParseIntegerToken(line);
+    return parseIntegerToken(line);
 }
 
 }  // namespace quillon::viewer

@@ -19,20 +19,20 @@ class TextReader {
 public:
     explicit TextReader(std::string_view content);
 
-    bool AtEnd() const { return line_ >= lines_.size(); }
+    bool atEnd() const { return line_ >= lines_.size(); }
     // 1-based number of the current line (one past the last line at the end).
-    std::size_t LineNumber() const { return line_ + 1; }
+    std::size_t lineNumber() const { return line_ + 1; }
 
     // The next token, or nothing at the end of the input.  `tokenLine` receives the
     // 1-based line the token (or the end) was found on.
-    std::optional<std::string> NextToken(std::size_t* tokenLine = nullptr);
+    std::optional<std::string> nextToken(std::size_t* tokenLine = nullptr);
     // Everything from the current position to the end of the line, leading blanks
     // included; the position stays on this line.
-    std::string RestOfLine() const;
+    std::string restOfLine() const;
     // Drops what is left of the current line.
-    void SkipLine();
+    void skipLine();
     // The rest of the current line, then moves to the next; nothing at the end.
-    std::optional<std::string> ReadLine();
+    std::optional<std::string> readLine();
 
 private:
     std::vector<std::string_view> lines_;
@@ -41,10 +41,10 @@ private:
 };
 
 // Strict number parsing of one item.
-std::optional<std::int32_t> ParseIntegerToken(std::string_view s);
-std::optional<double> ParseRealToken(std::string_view s);  // finite values only
+std::optional<std::int32_t> parseIntegerToken(std::string_view s);
+std::optional<double> parseRealToken(std::string_view s);  // finite values only
 // A whole line holding an optionally signed integer, optionally preceded by blanks,
 // and nothing else (a trailing blank makes it invalid).
-std::optional<std::int32_t> ParseWholeLineInteger(std::string_view line);
+std::optional<std::int32_t> parseWholeLineInteger(std::string_view line);
 
 }  // namespace quillon::viewer

@@ -12,7 +12,7 @@ namespace quillon::platform {
 
 namespace {
 
-PaintFn Replay(const QPicture& picture) {
+PaintFn replay(const QPicture& picture) {
     return [&picture](QPainter& p) { p.drawPicture(0, 0, picture); };
 }
 
@@ -70,12 +70,12 @@ void copyToClipboard(const PaintFn& paint, QSize size) {
     QGuiApplication::clipboard()->setMimeData(paintMimeData(paint, size).release());
 }
 
-QByteArray pictureToSvg(const QPicture& picture, QSize size) { return paintToSvg(Replay(picture), size); }
-QImage pictureToImage(const QPicture& picture, QSize size) { return paintToImage(Replay(picture), size); }
-QByteArray pictureToPdf(const QPicture& picture, QSize size) { return paintToPdf(Replay(picture), size); }
+QByteArray pictureToSvg(const QPicture& picture, QSize size) { return paintToSvg(replay(picture), size); }
+QImage pictureToImage(const QPicture& picture, QSize size) { return paintToImage(replay(picture), size); }
+QByteArray pictureToPdf(const QPicture& picture, QSize size) { return paintToPdf(replay(picture), size); }
 std::unique_ptr<QMimeData> pictureMimeData(const QPicture& picture, QSize size) {
-    return paintMimeData(Replay(picture), size);
+    return paintMimeData(replay(picture), size);
 }
-void copyPictureToClipboard(const QPicture& picture, QSize size) { copyToClipboard(Replay(picture), size); }
+void copyPictureToClipboard(const QPicture& picture, QSize size) { copyToClipboard(replay(picture), size); }
 
 }  // namespace quillon::platform

@@ -12,7 +12,7 @@ namespace {
 
 // Lines end and join round, like the wide pens of the platform the pictures
 // are meant for; nothing is anti-aliased, so canvas pixels stay exact.
-QPen SolidPen(const QColor& color, int width) {
+QPen solidPen(const QColor& color, int width) {
     QPen pen(color, width);
     pen.setCapStyle(Qt::RoundCap);
     pen.setJoinStyle(Qt::RoundJoin);
@@ -20,7 +20,7 @@ QPen SolidPen(const QColor& color, int width) {
 }
 
 // A filled square without outline covering x - h .. x + h - 1.
-void FillSquare(QPainter& p, int x, int y, int h, const QColor& color) {
+void fillSquare(QPainter& p, int x, int y, int h, const QColor& color) {
     p.setPen(Qt::NoPen);
     p.setBrush(color);
     p.drawRect(QRect(x - h, y - h, 2 * h, 2 * h));
@@ -28,113 +28,113 @@ void FillSquare(QPainter& p, int x, int y, int h, const QColor& color) {
 
 }  // namespace
 
-ColorTable DefaultColors() {
+ColorTable defaultColors() {
     return {16711800u, 16204358u, 16084526u, 13413708u, 8113170u, 1888374u,
             1824450u,  713197u,   1095154u,  1009397u,  1179885u};
 }
 
-QColor ToQColor(TColorValue c) { return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)); }
+QColor toQColor(ColorValue c) { return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)); }
 
-void DrawTadpole(QPainter& p, TPoint head, const QColor& color, TPoint tailEnd, int h) {
+void drawTadpole(QPainter& p, CanvasPoint head, const QColor& color, CanvasPoint tailEnd, int h) {
     constexpr int s = kShadowOffset;
-    p.setPen(SolidPen(Qt::black, 2));
+    p.setPen(solidPen(Qt::black, 2));
     p.setBrush(Qt::black);
     p.drawLine(head.x + s, head.y + s, tailEnd.x + s, tailEnd.y + s);
-    FillSquare(p, head.x + s, head.y + s, h, Qt::black);
-    p.setPen(SolidPen(color, 2));
+    fillSquare(p, head.x + s, head.y + s, h, Qt::black);
+    p.setPen(solidPen(color, 2));
     p.setBrush(color);
     p.drawLine(head.x, head.y, tailEnd.x, tailEnd.y);
-    FillSquare(p, head.x, head.y, h, color);
+    fillSquare(p, head.x, head.y, h, color);
 }
 
-void DrawNets(QPainter& p) {
-    const QColor gray = ToQColor(kNetGray);
+void drawNets(QPainter& p) {
+    const QColor gray = toQColor(kNetGray);
     for (const NetGeometry& n : kNets) {
         const int cx = n.cx, cy = n.cy, R = n.R;
-        p.setPen(SolidPen(gray, 3));
+        p.setPen(solidPen(gray, 3));
         p.setBrush(Qt::white);
         p.drawEllipse(QRect(cx - R, cy - R, 2 * R, 2 * R));
-        p.drawLine(cx, cy - R, cx, cy - R - 2 * LU);
-        p.drawLine(cx + R, cy, cx + R + 2 * LU, cy);
-        p.drawLine(cx, cy + R, cx, cy + R + 2 * LU);
-        p.drawLine(cx - R, cy, cx - R - 2 * LU, cy);
-        p.setPen(SolidPen(gray, 8));
-        const int px = cx, py = cy - R - 3 * LU + 2;
-        const QPoint letter[4] = {{px - 2 * LU, py}, {px - 2 * LU, py - 2 * LU},
-                                  {px + 2 * LU, py}, {px + 2 * LU, py - 2 * LU}};
+        p.drawLine(cx, cy - R, cx, cy - R - 2 * kLengthUnit);
+        p.drawLine(cx + R, cy, cx + R + 2 * kLengthUnit, cy);
+        p.drawLine(cx, cy + R, cx, cy + R + 2 * kLengthUnit);
+        p.drawLine(cx - R, cy, cx - R - 2 * kLengthUnit, cy);
+        p.setPen(solidPen(gray, 8));
+        const int px = cx, py = cy - R - 3 * kLengthUnit + 2;
+        const QPoint letter[4] = {{px - 2 * kLengthUnit, py}, {px - 2 * kLengthUnit, py - 2 * kLengthUnit},
+                                  {px + 2 * kLengthUnit, py}, {px + 2 * kLengthUnit, py - 2 * kLengthUnit}};
         p.drawPolyline(letter, 4);
     }
 }
 
-void DrawColorLegend(QPainter& p, const ColorTable& colors) {
-    constexpr int w = 3 * LU;
+void drawColorLegend(QPainter& p, const ColorTable& colors) {
+    constexpr int w = 3 * kLengthUnit;
     constexpr int x0 = 1000 - 5 * w;
     QPen pen(Qt::black, 1);
     pen.setCosmetic(true);
     p.setPen(pen);
     for (int i = 0; i <= 10; ++i) {
-        p.setBrush(ToQColor(colors[size_t(i)]));
+        p.setBrush(toQColor(colors[size_t(i)]));
         // The box from (x0 + i w, 1000 - w) to (x0 + (i + 1) w, 1000): its
         // outline lies on the first and last pixel rows and columns inside.
         p.drawRect(QRect(x0 + i * w, kCanvasHeight - w, w - 1, w - 1));
     }
 }
 
-void DrawTailLegend(QPainter& p, int headSize) {
-    const QColor gray = ToQColor(kNetGray);
+void drawTailLegend(QPainter& p, int headSize) {
+    const QColor gray = toQColor(kNetGray);
     for (int i = 0; i <= 9; ++i) {
-        const int y = 1000 - 6 * LU - 2 * i * LU;
-        const TPoint head{1000, y};
-        const TPoint tail{1000 + BarLength0 * (9 - i) / 9 + BarLength0 / 5, y};
-        DrawTadpole(p, head, gray, tail, headSize);
+        const int y = 1000 - 6 * kLengthUnit - 2 * i * kLengthUnit;
+        const CanvasPoint head{1000, y};
+        const CanvasPoint tail{1000 + kTailBaseLength * (9 - i) / 9 + kTailBaseLength / 5, y};
+        drawTadpole(p, head, gray, tail, headSize);
     }
 }
 
-void DrawFrame(QPainter& p, const PlotStyle& style) {
-    DrawNets(p);
-    DrawColorLegend(p, style.colors);
-    DrawTailLegend(p, style.headSize);
+void drawFrame(QPainter& p, const PlotStyle& style) {
+    drawNets(p);
+    drawColorLegend(p, style.colors);
+    drawTailLegend(p, style.headSize);
 }
 
-TPoint TailEnd(TPoint head, const Tazpl& other) {
-    const float L = (1.0f - other.pl / 90.0f) * float(BarLength0) + float(BarLength0 / 5);
+CanvasPoint tadpoleTailEnd(CanvasPoint head, const Direction& other) {
+    const float L = (1.0f - other.pl / 90.0f) * float(kTailBaseLength) + float(kTailBaseLength / 5);
     const float phi = (90.0f - other.az) * float(kDegToRad);
-    return TPoint{head.x + RoundToInt(double(std::cos(phi) * L)),
-                  head.y - RoundToInt(double(std::sin(phi) * L))};
+    return CanvasPoint{head.x + roundToInt(double(std::cos(phi) * L)),
+                  head.y - roundToInt(double(std::sin(phi) * L))};
 }
 
-void DrawSelectedStates(QPainter& p, const ResultModel& model, const Selection& selection,
+void drawSelectedStates(QPainter& p, const ResultModel& model, const Selection& selection,
                         int df, const PlotStyle& style, const ProgressFn& progress) {
-    DrawFrame(p, style);
+    drawFrame(p, style);
     const int total = int(selection.entries.size());
-    const double A = double(df) * 3 * LU;
-    TRandomGenerator random;
-    random.Reset(0);
+    const double A = double(df) * 3 * kLengthUnit;
+    JitterRandom random;
+    random.reset(0);
     if (progress) progress(0, total);
     QColor colors[11];
-    for (int k = 0; k <= 10; ++k) colors[k] = ToQColor(style.colors[size_t(k)]);
+    for (int k = 0; k <= 10; ++k) colors[k] = toQColor(style.colors[size_t(k)]);
     for (int j = 0; j < total; ++j) {
         if (progress) progress(j, total);
-        const TGridPoint& g = model.GridPoints[selection.entries[size_t(j)]];
+        const GridPoint& g = model.gridPoints[selection.entries[size_t(j)]];
         for (int i = 0; i < 2; ++i) {
             const NetGeometry& net = kNets[i];
-            const Tazpl& own = g.axis[i];
-            const Tazpl& other = g.axis[1 - i];
-            TPoint head = ProjectAxis(own, i);
-            const double u1 = random.Next();
-            const double u2 = random.Next();
-            const int ox = RoundToInt((0.5 - u2) * A);
-            const int oy = RoundToInt((0.5 - u1) * A);
+            const Direction& own = g.axis[i];
+            const Direction& other = g.axis[1 - i];
+            CanvasPoint head = projectAxis(own, i);
+            const double u1 = random.next();
+            const double u2 = random.next();
+            const int ox = roundToInt((0.5 - u2) * A);
+            const int oy = roundToInt((0.5 - u1) * A);
             head.x += ox;
             head.y += oy;
             const long long dx = head.x - net.cx, dy = head.y - net.cy;
             if (dx * dx + dy * dy > static_cast<long long>(net.R) * net.R) {
-                head = ProjectAxis(Tazpl{own.az + 180.0f, own.pl}, i);
+                head = projectAxis(Direction{own.az + 180.0f, own.pl}, i);
                 head.x += ox;
                 head.y += oy;
             }
-            const TPoint tail = style.drawTail ? TailEnd(head, other) : head;
-            DrawTadpole(p, head, colors[std::min<int>(g.sri, 10)], tail, style.headSize);
+            const CanvasPoint tail = style.drawTail ? tadpoleTailEnd(head, other) : head;
+            drawTadpole(p, head, colors[std::min<int>(g.ratioClass, 10)], tail, style.headSize);
         }
     }
     if (progress) progress(0, total);

@@ -19,12 +19,12 @@ class QPainter;
 namespace quillon::viewer {
 
 // Symbol colour per stress-ratio class 0..10.
-using ColorTable = std::array<TColorValue, 11>;
-ColorTable DefaultColors();
-QColor ToQColor(TColorValue c);
+using ColorTable = std::array<ColorValue, 11>;
+ColorTable defaultColors();
+QColor toQColor(ColorValue c);
 
 // Gray of the nets and of the tail legend (red, green, blue 128).
-inline constexpr TColorValue kNetGray = RgbColor(128, 128, 128);
+inline constexpr ColorValue kNetGray = rgbColor(128, 128, 128);
 
 // Half the side of a tadpole's head for the three head sizes of the
 // Tadpole Symbol menu.
@@ -35,7 +35,7 @@ inline constexpr int kHeadTiny = 3;     // round(0.3 * LU)
 inline constexpr int kShadowOffset = 2;
 
 struct PlotStyle {
-    ColorTable colors = DefaultColors();
+    ColorTable colors = defaultColors();
     bool drawTail = true;      // DrawTail
     int headSize = kHeadLarge; // HeadSize
 };
@@ -46,26 +46,26 @@ using ProgressFn = std::function<void(int position, int maximum)>;
 
 // The tadpole: black shadow displaced by kShadowOffset, then the coloured
 // tail line (width 2) and the filled square head of half side `headSize`.
-void DrawTadpole(QPainter& p, TPoint head, const QColor& color, TPoint tailEnd, int headSize);
+void drawTadpole(QPainter& p, CanvasPoint head, const QColor& color, CanvasPoint tailEnd, int headSize);
 // Both nets: gray primitive circles filled white, cardinal ticks, the N letter.
-void DrawNets(QPainter& p);
+void drawNets(QPainter& p);
 // The 11 class boxes along the bottom edge between the nets.
-void DrawColorLegend(QPainter& p, const ColorTable& colors);
+void drawColorLegend(QPainter& p, const ColorTable& colors);
 // Gray tadpoles showing the tail length for plunges 0, 10, ... 90 (bottom to top).
-void DrawTailLegend(QPainter& p, int headSize);
+void drawTailLegend(QPainter& p, int headSize);
 // Nets and both legends: the picture shown before any Draw.
-void DrawFrame(QPainter& p, const PlotStyle& style);
+void drawFrame(QPainter& p, const PlotStyle& style);
 
 // Tail end of a tadpole whose head is at `head`, pointing along the trend of
-// the other axis `other`, of length (1 - pl/90) * BarLength0 + BarLength0 div 5.
-TPoint TailEnd(TPoint head, const Tazpl& other);
+// the other axis `other`, of length (1 - pl/90) * kTailBaseLength + kTailBaseLength div 5.
+CanvasPoint tadpoleTailEnd(CanvasPoint head, const Direction& other);
 
 // The frame and then every entry of `selection`, sigma1 on net 0 and sigma3 on
 // net 1, displaced by the jitter of dispersion factor `df` from a generator
 // reset to seed 0 (so equal settings give equal pictures).  A displaced head
 // that would leave its net is placed by the axis of opposite azimuth plus the
 // same offset, just inside the other side of the primitive.
-void DrawSelectedStates(QPainter& p, const ResultModel& model, const Selection& selection,
+void drawSelectedStates(QPainter& p, const ResultModel& model, const Selection& selection,
                         int df, const PlotStyle& style, const ProgressFn& progress = {});
 
 }  // namespace quillon::viewer

@@ -25,7 +25,11 @@
 #include "viewer/platform/user_port.h"
 #include "viewer/windows/plot_export.h"
 #include "viewer/windows/plot_widgets.h"
-#include "viewer/windows/secondary_windows.h"
+#include "viewer/windows/about_box.h"
+#include "viewer/windows/fault_data_window.h"
+#include "viewer/windows/measurement_window.h"
+#include "viewer/windows/mohr_window.h"
+#include "viewer/windows/palette_window.h"
 
 namespace quillon::viewer {
 
@@ -33,7 +37,7 @@ namespace {
 
 // Recent-file captions show the file name only; '&' must not become an
 // access key.
-QString RecentCaption(const QString& path) {
+QString recentCaption(const QString& path) {
     return QFileInfo(path).fileName().replace("&", "&&");
 }
 
@@ -44,56 +48,56 @@ constexpr int kProgressRepaintEvery = 1024;
 
 // ---------------------------------------------------------------- opening results
 
-bool TFormM5main::LoadResultFile(const QString& path) {
+bool MainWindow::loadResultFile(const QString& path) {
     FaultDataSet scratch;
-    FaultDataSet& data = windows_.fd ? windows_.fd->Data : scratch;
-    const LoadOutcome outcome = Model.LoadResultFile(path.toStdString(), data);
+    FaultDataSet& data = windows_.dataWindow ? windows_.dataWindow->dataSet : scratch;
+    const LoadOutcome outcome = model.loadResultFile(path.toStdString(), data);
     if (!outcome.ok) {
         port_.message(this, QString::fromStdString(outcome.message));
-        if (outcome.terminate) Terminate();
+        if (outcome.terminate) endProgram();
         return false;
     }
-    setWindowTitle(QString::fromStdString(Model.Caption()));
-    UpdatePreviousFilesMenu(path);
+    setWindowTitle(QString::fromStdString(model.caption()));
+    updateRecentFilesMenu(path);
     return true;
 }
 
-void TFormM5main::AfterResultLoaded(bool resetHistogram) {
-    Model.ComputeVoteSd();
-    setStatus(1, QString::fromStdString(Model.SdStatusText()));
-    setStatus(0, QString::fromStdString(Model.CountsStatusText()));
-    TFormFD* fd = windows_.fd;
+void MainWindow::afterResultLoaded(bool resetHistogram) {
+    model.computeVoteSd();
+    setStatus(1, QString::fromStdString(model.sdStatusText()));
+    setStatus(0, QString::fromStdString(model.countsStatusText()));
+    FaultDataWindow* fd = windows_.dataWindow;
     if (!fd) return;
-    if (resetHistogram) fd->InitializeHistogram();
-    fd->Data.StressHasBeenDesignated = false;
-    fd->FillStringGridwithFaultData();
-    fd->Data.Determine_NRS();
-    if (fd->PlotMethod == TPlotMethod::SGC)
-        fd->Draw_SGC(-1);
+    if (resetHistogram) fd->initializeHistogram();
+    fd->dataSet.stressDesignated = false;
+    fd->fillDataGrid();
+    fd->dataSet.determineSenses();
+    if (fd->plotMethod == PlotMethod::SGC)
+        fd->drawGreatCirclePlot(-1);
     else
-        fd->Draw_TLD(-1);
-    fd->Wipe_ImageSelectedFault();
+        fd->drawTangentLineationPlot(-1);
+    fd->clearSelectedDatum();
 }
 
-void TFormM5main::ActionOpenExecute() {
+void MainWindow::openResult() {
     platform::FileDialogRequest req;
     req.title = "Load QLN file";
     req.filter = "QLN file (ver. 4)|*.ql4|QLN file( ver. 3)|*.ql3|QLN file (ver. 2)|*.ql|All|*.*";
     req.filterIndex = 1;
     const auto path = port_.openFile(this, req);
     if (!path) return;
-    if (LoadResultFile(*path)) AfterResultLoaded(true);
+    if (loadResultFile(*path)) afterResultLoaded(true);
 }
 
-void TFormM5main::OpenFromCommandLine(const QString& path) {
-    if (LoadResultFile(QFileInfo(path).absoluteFilePath())) AfterResultLoaded(true);
+void MainWindow::openFromCommandLine(const QString& path) {
+    if (loadResultFile(QFileInfo(path).absoluteFilePath())) afterResultLoaded(true);
 }
 
-void TFormM5main::dragEnterEvent(QDragEnterEvent* e) {
+void MainWindow::dragEnterEvent(QDragEnterEvent* e) {
     if (e->mimeData()->hasUrls()) e->acceptProposedAction();
 }
 
-void TFormM5main::dropEvent(QDropEvent* e) {
+void MainWindow::dropEvent(QDropEvent* e) {
     QStringList files;
     for (const QUrl& url : e->mimeData()->urls())
         if (url.isLocalFile()) files << url.toLocalFile();
@@ -101,19 +105,19 @@ void TFormM5main::dropEvent(QDropEvent* e) {
     handleDroppedFiles(files);
 }
 
-void TFormM5main::handleDroppedFiles(const QStringList& files) {
+void MainWindow::handleDroppedFiles(const QStringList& files) {
     if (files.size() > 1) {
         port_.message(this, "Plural files were dropped.\r\nThis application accept only one file at a time.");
         return;
     }
-    if (files.size() == 1 && LoadResultFile(QFileInfo(files.first()).absoluteFilePath()))
-        AfterResultLoaded(false);
+    if (files.size() == 1 && loadResultFile(QFileInfo(files.first()).absoluteFilePath()))
+        afterResultLoaded(false);
 }
 
-void TFormM5main::LoadPreviousFiles() {
-    PreviousFiles.clear();
+void MainWindow::loadRecentFiles() {
+    recentFiles.clear();
     previousFilesRead_ = true;
-    QFile f(HomeDir + "prevfiles.txt");
+    QFile f(homeDir + "prevfiles.txt");
     if (f.exists() && f.open(QIODevice::ReadOnly)) {
         const QString text = QString::fromUtf8(f.readAll());
         QStringList lines = text.split('\n');
@@ -123,150 +127,150 @@ void TFormM5main::LoadPreviousFiles() {
         const int empty = int(lines.indexOf(QString()));
         if (empty >= 0) lines.removeAt(empty);
         for (const QString& l : lines)
-            if (!l.isEmpty() && QFileInfo::exists(l)) PreviousFiles << l;
+            if (!l.isEmpty() && QFileInfo::exists(l)) recentFiles << l;
     }
-    UpdatePreviousFilesMenu();
+    updateRecentFilesMenu();
 }
 
-void TFormM5main::UpdatePreviousFilesMenu() {
-    if (PreviousFiles.isEmpty()) return;
-    fileMenu_->addAction(SubmenuFileName[0]);
-    const int n = std::min<int>(int(PreviousFiles.size()), 15);
+void MainWindow::updateRecentFilesMenu() {
+    if (recentFiles.isEmpty()) return;
+    fileMenu_->addAction(recentFileActions[0]);
+    const int n = std::min<int>(int(recentFiles.size()), 15);
     for (int i = 0; i < n; ++i) {
-        if (!QFileInfo::exists(PreviousFiles[i])) continue;
-        QAction* item = SubmenuFileName[size_t(i + 1)];
-        item->setText(RecentCaption(PreviousFiles[i]));
+        if (!QFileInfo::exists(recentFiles[i])) continue;
+        QAction* item = recentFileActions[size_t(i + 1)];
+        item->setText(recentCaption(recentFiles[i]));
         item->setEnabled(true);
         fileMenu_->addAction(item);
     }
 }
 
-void TFormM5main::UpdatePreviousFilesMenu(const QString& path) {
-    const int n = std::min<int>(int(PreviousFiles.size()) - 1, 14);
+void MainWindow::updateRecentFilesMenu(const QString& path) {
+    const int n = std::min<int>(int(recentFiles.size()) - 1, 14);
     int m;
-    if (PreviousFiles.contains(path)) {
-        PreviousFiles.removeAll(path);
+    if (recentFiles.contains(path)) {
+        recentFiles.removeAll(path);
         m = n;
     } else {
         m = n + 1;
     }
-    PreviousFiles.insert(0, path);
-    for (int i = 0; i <= m && i < int(PreviousFiles.size()); ++i)
-        SubmenuFileName[size_t(i + 1)]->setText(RecentCaption(PreviousFiles[i]));
+    recentFiles.insert(0, path);
+    for (int i = 0; i <= m && i < int(recentFiles.size()); ++i)
+        recentFileActions[size_t(i + 1)]->setText(recentCaption(recentFiles[i]));
 }
 
-void TFormM5main::PreviousFileClick(int item) {
+void MainWindow::openRecentFile(int item) {
     // Item k stands for entry k - 1.  Going by the item rather than by its
     // caption keeps two recent files of the same name in different folders
     // apart.
-    if (item < 1 || item > int(PreviousFiles.size())) return;
-    const QString path = PreviousFiles[item - 1];
-    if (LoadResultFile(path)) AfterResultLoaded(false);
+    if (item < 1 || item > int(recentFiles.size())) return;
+    const QString path = recentFiles[item - 1];
+    if (loadResultFile(path)) afterResultLoaded(false);
 }
 
 // ---------------------------------------------------------------- plot controls
 
-void TFormM5main::ActionEnhanceExecute(int tag) {
+void MainWindow::setEnhanceFactor(int tag) {
     QAction* item = enhanceItems_[size_t(tag)];
     item->setChecked(true);
     item->setVisible(true);
-    trackBarE_->setValue(tag);
-    Settings.ef = tag;
+    enhanceSlider_->setValue(tag);
+    settings.ef = tag;
     updateEfDfStatus();
 }
 
-void TFormM5main::TrackBarEChange(int value) {
-    Settings.ef = value;
-    const FaultDataSet* data = windows_.fd ? &windows_.fd->Data : nullptr;
-    if (data && data->NF != 0) setStatus(0, QString::fromStdString(Model.CountsStatusText()));
+void MainWindow::enhanceSliderChanged(int value) {
+    settings.ef = value;
+    const FaultDataSet* data = windows_.dataWindow ? &windows_.dataWindow->dataSet : nullptr;
+    if (data && data->count != 0) setStatus(0, QString::fromStdString(model.countsStatusText()));
 }
 
-void TFormM5main::SubmenuEotherClick() {
-    panelEnh_->show();
-    panelEnh_->raise();
-    editEnh_->setFocus();
+void MainWindow::showEnhanceFactorPanel() {
+    enhancePanel_->show();
+    enhancePanel_->raise();
+    enhanceEdit_->setFocus();
 }
 
-void TFormM5main::Button_EnhOKClick() {
-    const QString text = editEnh_->text().trimmed();
+void MainWindow::acceptEnhanceFactorPanel() {
+    const QString text = enhanceEdit_->text().trimmed();
     bool ok = false;
     const int v = text.toInt(&ok);
     if (!ok || v < 0 || v > 99) {
         port_.message(this, "Invalid number '" + text + "'");
-        editEnh_->clear();
-        editEnh_->setFocus();
+        enhanceEdit_->clear();
+        enhanceEdit_->setFocus();
         return;
     }
     if (v <= 15) {
-        ActionEnhanceExecute(v);
+        setEnhanceFactor(v);
     } else {
         enhanceOther_->setChecked(true);
-        trackBarE_->setValue(v);
-        Settings.ef = v;
+        enhanceSlider_->setValue(v);
+        settings.ef = v;
     }
-    panelEnh_->hide();
+    enhancePanel_->hide();
     updateEfDfStatus();
 }
 
-void TFormM5main::ButtonEnhCancelClick() { panelEnh_->hide(); }
+void MainWindow::cancelEnhanceFactorPanel() { enhancePanel_->hide(); }
 
-void TFormM5main::ActionDispersionExecute(int tag) {
+void MainWindow::setDispersionFactor(int tag) {
     dispersionItems_[size_t(tag)]->setChecked(true);
-    trackBarD_->setValue(tag);
-    Settings.df = tag;
+    dispersionSlider_->setValue(tag);
+    settings.df = tag;
     updateEfDfStatus();
 }
 
-void TFormM5main::TrackBarSRupChange(int value) {
-    Settings.srUp = value;
-    if (value < trackBarSRlo_->value()) trackBarSRlo_->setValue(value);
+void MainWindow::upperBoundChanged(int value) {
+    settings.srUp = value;
+    if (value < lowerBoundSlider_->value()) lowerBoundSlider_->setValue(value);
 }
 
-void TFormM5main::TrackBarSRloChange(int value) {
-    Settings.srLo = value;
-    if (value > trackBarSRup_->value()) trackBarSRup_->setValue(value);
+void MainWindow::lowerBoundChanged(int value) {
+    settings.srLo = value;
+    if (value > upperBoundSlider_->value()) upperBoundSlider_->setValue(value);
 }
 
-void TFormM5main::BitBtn_PhiClick() {
-    trackBarSRup_->setValue(trackBarSRup_->maximum());
-    trackBarSRlo_->setValue(0);
+void MainWindow::resetStressRatioBounds() {
+    upperBoundSlider_->setValue(upperBoundSlider_->maximum());
+    lowerBoundSlider_->setValue(0);
 }
 
-void TFormM5main::StringGridColorsMouseDown(int cell, Qt::MouseButton button) {
-    if (MeasurementStep == STEP0) {
-        trackBarSRup_->setValue(cell);
-        trackBarSRlo_->setValue(cell);
+void MainWindow::colorStripPressed(int cell, Qt::MouseButton button) {
+    if (designationStep == StepIdle) {
+        upperBoundSlider_->setValue(cell);
+        lowerBoundSlider_->setValue(cell);
     }
-    if (button == Qt::RightButton) ActionDrawExecute();
+    if (button == Qt::RightButton) draw();
 }
 
-void TFormM5main::ShowCursorDirection(int X, int Y) {
-    const TPoint canvas = ScreenToCanvas(X, Y, imageDS_->height());
-    const AxisOnNet a = PointToAxis(canvas);
-    setStatus(2, QString::fromStdString(FormatFixed(a.direction.az, 5, 1) + " / " +
-                                        FormatFixed(a.direction.pl, 5, 1)));
-    setStatus(4, X < imageDS_->width() / 2 ? "sigma1" : "sigma3");
+void MainWindow::showCursorDirection(int X, int Y) {
+    const CanvasPoint canvas = screenToCanvas(X, Y, plotImage_->height());
+    const AxisOnNet a = pointToAxis(canvas);
+    setStatus(2, QString::fromStdString(formatFixed(a.direction.az, 5, 1) + " / " +
+                                        formatFixed(a.direction.pl, 5, 1)));
+    setStatus(4, X < plotImage_->width() / 2 ? "sigma1" : "sigma3");
 }
 
 // ---------------------------------------------------------------- drawing
 
-bool TFormM5main::ConfirmLongDrawing() {
-    const int nf = windows_.fd ? windows_.fd->Data.NF : 0;
-    if (Settings.ef != 0 || nf <= 1) return true;
+bool MainWindow::confirmLongDrawing() {
+    const int nf = windows_.dataWindow ? windows_.dataWindow->dataSet.count : 0;
+    if (settings.ef != 0 || nf <= 1) return true;
     return port_.confirm(this, "It may take a long time.\r\nDo you realy want to do?");
 }
 
-void TFormM5main::DrawStressStates(QPainter& canvas) { DrawStressStatesAs(canvas, ConfirmLongDrawing()); }
+void MainWindow::drawStressStates(QPainter& canvas) { drawStressStatesAs(canvas, confirmLongDrawing()); }
 
-void TFormM5main::DrawStressStatesAs(QPainter& canvas, bool withStates) {
+void MainWindow::drawStressStatesAs(QPainter& canvas, bool withStates) {
     if (!withStates) {
-        DrawFrame(canvas, Style);
+        drawFrame(canvas, plotStyle);
         return;
     }
-    const Selection selection = SelectStates(Model, Settings);
+    const Selection selection = selectStates(model, settings);
     setStatus(0, QString::fromStdString(selection.status));
     int lastRepaint = 0;
-    DrawSelectedStates(canvas, Model, selection, Settings.df, Style, [&](int position, int maximum) {
+    drawSelectedStates(canvas, model, selection, settings.df, plotStyle, [&](int position, int maximum) {
         progressBar_->setMaximum(std::max(maximum, 1));
         progressBar_->setValue(position);
         emit drawProgress(position, maximum);
@@ -278,24 +282,24 @@ void TFormM5main::DrawStressStatesAs(QPainter& canvas, bool withStates) {
     });
 }
 
-platform::PaintFn TFormM5main::PlotPainter() {
-    const bool withStates = ConfirmLongDrawing();
-    return [this, withStates](QPainter& p) { DrawStressStatesAs(p, withStates); };
+platform::PaintFn MainWindow::plotPainter() {
+    const bool withStates = confirmLongDrawing();
+    return [this, withStates](QPainter& p) { drawStressStatesAs(p, withStates); };
 }
 
-void TFormM5main::ActionDrawExecute() {
-    if (DSBmp.isNull()) return;
-    DSBmp.fill(Qt::white);
+void MainWindow::draw() {
+    if (plotBitmap.isNull()) return;
+    plotBitmap.fill(Qt::white);
     {
-        QPainter p(&DSBmp);
-        DrawStressStates(p);
+        QPainter p(&plotBitmap);
+        drawStressStates(p);
     }
     showCanvas();
 }
 
 // ---------------------------------------------------------------- exports
 
-void TFormM5main::ActionExpImageExecute() {
+void MainWindow::exportImage() {
     platform::FileDialogRequest req;
     req.title = "Save Graphics";
     req.filter = "Enhanced metafile (*.emf)|*.emf|Jpeg file (*.jpg)|*.jpg|"
@@ -304,24 +308,24 @@ void TFormM5main::ActionExpImageExecute() {
     req.promptOverwrite = true;
     const auto path = port_.saveFile(this, req);
     if (!path) return;
-    const PictureFormat format = PictureFormatFor(*path);
+    const PictureFormat format = pictureFormatFor(*path);
     // Vector pictures are drawn anew (the question of enhance factor 0 is
     // asked again); bitmaps are the canvas as last drawn.
-    const platform::PaintFn paint = IsBitmapFormat(format) ? platform::PaintFn{} : PlotPainter();
-    const PictureOutcome outcome = WritePlotPicture(*path, format, DSBmp, paint,
-                                                    format == PictureFormat::Emf ? &DSMetafile : nullptr);
+    const platform::PaintFn paint = isBitmapFormat(format) ? platform::PaintFn{} : plotPainter();
+    const PictureOutcome outcome = writePlotPicture(*path, format, plotBitmap, paint,
+                                                    format == PictureFormat::Emf ? &plotMetafile : nullptr);
     if (!outcome.ok) port_.message(this, outcome.message);
 }
 
-void TFormM5main::MenuCopyClick() {
-    const platform::PaintFn paint = PlotPainter();
+void MainWindow::copyPlot() {
+    const platform::PaintFn paint = plotPainter();
     auto mime = platform::paintMimeData(paint, kCanvasSize);
-    DSMetafile = mime->data(platform::kEmfMimeType);
+    plotMetafile = mime->data(platform::kEmfMimeType);
     QGuiApplication::clipboard()->setMimeData(mime.release());
 }
 
-void TFormM5main::SaveCoordinates(int kind) {
-    const Selection selection = SelectStates(Model, Settings);
+void MainWindow::saveCoordinates(int kind) {
+    const Selection selection = selectStates(model, settings);
     setStatus(0, QString::fromStdString(selection.status));
     if (selection.entries.empty()) {
         port_.message(this, "No data loaded.");
@@ -335,7 +339,7 @@ void TFormM5main::SaveCoordinates(int kind) {
     const auto path = port_.saveFile(this, req);
     if (!path) return;
     const SaveOutcome outcome =
-        WriteCoordinateFile(path->toStdString(), CoordinateLines(Model, selection, kind));
+        writeCoordinateFile(path->toStdString(), coordinateLines(model, selection, kind));
     if (!outcome.ok) port_.message(this, QString::fromStdString(outcome.message));
 }
 

@@ -9,7 +9,7 @@
 
 namespace quillon::viewer {
 
-PictureFormat PictureFormatFor(const QString& path, bool acceptJpegSpelling) {
+PictureFormat pictureFormatFor(const QString& path, bool acceptJpegSpelling) {
     const QString ext = QFileInfo(path).suffix().toLower();
     if (ext == "bmp") return PictureFormat::Bmp;
     if (ext == "jpg" || (acceptJpegSpelling && ext == "jpeg")) return PictureFormat::Jpeg;
@@ -19,11 +19,11 @@ PictureFormat PictureFormatFor(const QString& path, bool acceptJpegSpelling) {
     return PictureFormat::Emf;
 }
 
-bool IsBitmapFormat(PictureFormat f) {
+bool isBitmapFormat(PictureFormat f) {
     return f == PictureFormat::Bmp || f == PictureFormat::Jpeg || f == PictureFormat::Png;
 }
 
-PictureOutcome WritePlotPicture(const QString& path, PictureFormat format, const QImage& bitmap,
+PictureOutcome writePlotPicture(const QString& path, PictureFormat format, const QImage& bitmap,
                                 const platform::PaintFn& drawAnew, QByteArray* written) {
     QByteArray bytes;
     QString error;

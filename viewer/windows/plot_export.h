@@ -15,8 +15,8 @@ enum class PictureFormat { Emf, Bmp, Jpeg, Png, Svg, Pdf };
 
 // The format written for `path`.  `acceptJpegSpelling` also takes ".jpeg" as
 // JPEG (the command line); the Export Image command keeps ".jpg" only.
-PictureFormat PictureFormatFor(const QString& path, bool acceptJpegSpelling = false);
-bool IsBitmapFormat(PictureFormat f);
+PictureFormat pictureFormatFor(const QString& path, bool acceptJpegSpelling = false);
+bool isBitmapFormat(PictureFormat f);
 
 // The canvas size of every plot picture.
 inline const QSize kCanvasSize(2000, 1000);
@@ -29,7 +29,7 @@ struct PictureOutcome {
 // Writes `format` to `path`: `bitmap` for the bitmap formats, what `drawAnew`
 // paints (called once, only for the vector formats) for the others.  The file
 // is replaced whole or not at all.  `written`, when given, receives the bytes.
-PictureOutcome WritePlotPicture(const QString& path, PictureFormat format, const QImage& bitmap,
+PictureOutcome writePlotPicture(const QString& path, PictureFormat format, const QImage& bitmap,
                                 const platform::PaintFn& drawAnew, QByteArray* written = nullptr);
 
 }  // namespace quillon::viewer

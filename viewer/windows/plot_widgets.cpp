@@ -44,7 +44,7 @@ int ColorStrip::cellAt(int x) const { return std::clamp(x / kCellWidth, 0, 10); 
 void ColorStrip::paintEvent(QPaintEvent*) {
     QPainter p(this);
     for (int k = 0; k <= 10; ++k)
-        p.fillRect(QRect(k * kCellWidth, 0, kCellWidth, kCellHeight), ToQColor(colors_[size_t(k)]));
+        p.fillRect(QRect(k * kCellWidth, 0, kCellWidth, kCellHeight), toQColor(colors_[size_t(k)]));
 }
 
 void ColorStrip::mousePressEvent(QMouseEvent* e) {

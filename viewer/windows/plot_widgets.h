@@ -51,7 +51,7 @@ protected:
 
 private:
     int cellAt(int x) const;
-    ColorTable colors_ = DefaultColors();
+    ColorTable colors_ = defaultColors();
 };
 
 }  // namespace quillon::viewer

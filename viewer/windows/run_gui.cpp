@@ -9,45 +9,58 @@
 #include <optional>
 #include <string>
 
+#include "viewer/cli/cli.h"
 #include "viewer/model/plot_selection.h"
 #include "viewer/model/result_model.h"
 #include "viewer/platform/user_port.h"
 #include "viewer/plot/stress_plot.h"
 #include "viewer/windows/main_window.h"
 #include "viewer/windows/plot_export.h"
-#include "viewer/windows/secondary_windows.h"
+#include "viewer/windows/about_box.h"
+#include "viewer/windows/fault_data_window.h"
+#include "viewer/windows/measurement_window.h"
+#include "viewer/windows/mohr_window.h"
+#include "viewer/windows/palette_window.h"
 
 namespace quillon::viewer {
 
 ViewerWindows::ViewerWindows() = default;
 
 ViewerWindows::~ViewerWindows() {
-    if (main) main->Terminate();
+    if (main) main->endProgram();
     mohr.reset();
-    stat.reset();
-    fd.reset();
-    color.reset();
+    measurement.reset();
+    dataWindow.reset();
+    palette.reset();
     about.reset();
     main.reset();
 }
 
-std::unique_ptr<ViewerWindows> CreateViewerWindows(const QString& homeDir, platform::UserPort& port) {
+std::unique_ptr<ViewerWindows> createViewerWindows(const QString& homeDir, platform::UserPort& port) {
     auto w = std::make_unique<ViewerWindows>();
-    w->main = std::make_unique<TFormM5main>(homeDir, port);
-    w->about = std::make_unique<TFormAbout>();
-    w->color = std::make_unique<TFormColor>();
-    w->fd = std::make_unique<TFormFD>();
-    w->stat = std::make_unique<TForm_statwindow>();
-    w->mohr = std::make_unique<TFormMohr>();
+    w->main = std::make_unique<MainWindow>(homeDir, port);
+    w->about = std::make_unique<AboutBox>();
+    w->palette = std::make_unique<PaletteWindow>();
+    w->dataWindow = std::make_unique<FaultDataWindow>();
+    w->measurement = std::make_unique<MeasurementWindow>();
+    w->mohr = std::make_unique<MohrWindow>();
     w->main->setSecondaryWindows(
-        SecondaryWindows{w->about.get(), w->color.get(), w->fd.get(), w->stat.get(), w->mohr.get()});
+        SecondaryWindows{w->about.get(), w->palette.get(), w->dataWindow.get(), w->measurement.get(), w->mohr.get()});
     return w;
 }
 
-int run_gui(int argc, char** argv) {
+int runGui(int argc, char** argv) {
+    // Refused before any window or display is needed: a mistyped option must
+    // not open the viewer as if nothing were wrong.
+    if (const auto unknown = unknownWindowOption(argc, argv)) {
+        std::cerr << "qlv4: unknown option " << *unknown << "\n"
+                  << "qlv4 --help lists the command-line modes.\n";
+        return 2;
+    }
     QApplication app(argc, argv);
+    // The application title.  No display name is set: the platform would
+    // append it to every window caption (" QL Viewer  [ r.ql4 ] - QL Viewer").
     QApplication::setApplicationName("QL Viewer");
-    QApplication::setApplicationDisplayName("QL Viewer");
     QFont arial("Arial");
     arial.setPointSize(9);
     QApplication::setFont(arial);
@@ -56,17 +69,17 @@ int run_gui(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     platform::QtUserPort port;
-    auto windows = CreateViewerWindows(QCoreApplication::applicationDirPath(), port);
+    auto windows = createViewerWindows(QCoreApplication::applicationDirPath(), port);
     windows->main->show();
-    if (windows->main->Termination) return 1;   // the default grid could not be read
+    if (windows->main->programEnded) return 1;   // the default grid could not be read
     const QStringList args = QCoreApplication::arguments();
-    if (args.size() > 1 && !args.at(1).startsWith('-')) windows->main->OpenFromCommandLine(args.at(1));
-    const int rc = windows->main->Termination ? 0 : QApplication::exec();
+    if (args.size() > 1 && !args.at(1).startsWith('-')) windows->main->openFromCommandLine(args.at(1));
+    const int rc = windows->main->programEnded ? 0 : QApplication::exec();
     windows.reset();
     return rc;
 }
 
-bool IsExportMode(int argc, char** argv) {
+bool isExportMode(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         if (std::string(argv[i]) == "--export") return true;
     return false;
@@ -74,7 +87,7 @@ bool IsExportMode(int argc, char** argv) {
 
 namespace {
 
-std::optional<int> IntArg(const std::string& text, int lo, int hi) {
+std::optional<int> intArg(const std::string& text, int lo, int hi) {
     try {
         std::size_t used = 0;
         const int v = std::stoi(text, &used);
@@ -85,15 +98,17 @@ std::optional<int> IntArg(const std::string& text, int lo, int hi) {
     }
 }
 
-int Usage(const std::string& problem) {
-    std::cerr << "qlv4: " << problem << "\n"
-              << "usage: qlv4 --export RESULT OUT [--ef N] [--df N] [--sr LO HI] [--head-only] "
-                 "[--small-head] [--home DIR]\n";
+constexpr const char* kExportUsage =
+    "usage: qlv4 --export RESULT OUT [--ef N] [--df N] [--sr LO HI] [--head-only] "
+    "[--small-head] [--home DIR]\n";
+
+int usage(const std::string& problem) {
+    std::cerr << "qlv4: " << problem << "\n" << kExportUsage;
     return 2;
 }
 
 // Message texts join their lines with CR LF (message boxes); a console wants LF.
-std::string ConsoleText(const std::string& s) {
+std::string consoleText(const std::string& s) {
     std::string out;
     out.reserve(s.size());
     for (std::size_t i = 0; i < s.size(); ++i)
@@ -103,7 +118,7 @@ std::string ConsoleText(const std::string& s) {
 
 }  // namespace
 
-int run_export(int argc, char** argv) {
+int runExport(int argc, char** argv) {
     std::vector<std::string> positional;
     PlotSettings settings;
     PlotStyle style;
@@ -116,17 +131,31 @@ int run_export(int argc, char** argv) {
             return std::string(argv[++i]);
         };
         if (a == "--export") continue;
+        if (a == "--help" || a == "-h") {
+            std::cout << kExportUsage
+                      << "Renders the picture Draw would show for RESULT to OUT, by OUT's extension:\n"
+                         "  .png .bmp .jpg  the 2000 x 1000 canvas\n"
+                         "  .svg .pdf       vector pictures\n"
+                         "  other           an enhanced metafile\n"
+                         "  --ef N          enhance factor 0 to 99 (default 8)\n"
+                         "  --df N          dispersion factor 0 to 3 (default 2)\n"
+                         "  --sr LO HI      stress-ratio bounds, classes 0 to 10 (default 0 10)\n"
+                         "  --head-only     tadpoles without tails\n"
+                         "  --small-head    small tadpole heads\n"
+                         "  --home DIR      directory holding the CGP grids (default: the program's)\n";
+            return 0;
+        }
         if (a == "--ef" || a == "--df") {
             const auto v = next(a.c_str());
-            const auto n = v ? IntArg(*v, 0, a == "--ef" ? 99 : 3) : std::nullopt;
-            if (!n) return Usage(a + (a == "--ef" ? " needs an integer 0 to 99" : " needs an integer 0 to 3"));
+            const auto n = v ? intArg(*v, 0, a == "--ef" ? 99 : 3) : std::nullopt;
+            if (!n) return usage(a + (a == "--ef" ? " needs an integer 0 to 99" : " needs an integer 0 to 3"));
             (a == "--ef" ? settings.ef : settings.df) = *n;
         } else if (a == "--sr") {
             const auto lo = next("lo");
             const auto hi = next("hi");
-            const int l = lo ? IntArg(*lo, 0, 10).value_or(-1) : -1;
-            const int h = hi ? IntArg(*hi, 0, 10).value_or(-1) : -1;
-            if (l < 0 || h < 0 || l > h) return Usage("--sr needs two classes LO <= HI, each 0 to 10");
+            const int l = lo ? intArg(*lo, 0, 10).value_or(-1) : -1;
+            const int h = hi ? intArg(*hi, 0, 10).value_or(-1) : -1;
+            if (l < 0 || h < 0 || l > h) return usage("--sr needs two classes LO <= HI, each 0 to 10");
             settings.srLo = l;
             settings.srUp = h;
         } else if (a == "--head-only") {
@@ -135,15 +164,15 @@ int run_export(int argc, char** argv) {
             style.headSize = kHeadSmall;
         } else if (a == "--home") {
             const auto v = next("dir");
-            if (!v) return Usage("--home needs a directory");
+            if (!v) return usage("--home needs a directory");
             home = *v;
         } else if (!a.empty() && a[0] == '-') {
-            return Usage("unknown option " + a);
+            return usage("unknown option " + a);
         } else {
             positional.push_back(a);
         }
     }
-    if (positional.size() != 2) return Usage("--export needs RESULT and OUT");
+    if (positional.size() != 2) return usage("--export needs RESULT and OUT");
 
     // Nothing is shown: the offscreen platform needs no display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -154,30 +183,30 @@ int run_export(int argc, char** argv) {
     ResultModel model;
     QString homeDir = home.empty() ? QCoreApplication::applicationDirPath() : QString::fromStdString(home);
     if (!homeDir.endsWith('/')) homeDir += '/';
-    model.HomeDir = homeDir.toStdString();
+    model.homeDir = homeDir.toStdString();
     FaultDataSet data;
     const QString result = QFileInfo(QString::fromStdString(positional[0])).absoluteFilePath();
-    const LoadOutcome loaded = model.LoadResultFile(result.toStdString(), data);
+    const LoadOutcome loaded = model.loadResultFile(result.toStdString(), data);
     if (!loaded.ok) {
-        std::cerr << ConsoleText(loaded.message) << "\n";
+        std::cerr << consoleText(loaded.message) << "\n";
         return 1;
     }
-    model.ComputeVoteSd();
-    const Selection selection = SelectStates(model, settings);
+    model.computeVoteSd();
+    const Selection selection = selectStates(model, settings);
 
-    auto draw = [&](QPainter& p) { DrawSelectedStates(p, model, selection, settings.df, style); };
+    auto draw = [&](QPainter& p) { drawSelectedStates(p, model, selection, settings.df, style); };
     const QString out = QString::fromStdString(positional[1]);
-    const PictureFormat format = PictureFormatFor(out, /*acceptJpegSpelling=*/true);
+    const PictureFormat format = pictureFormatFor(out, /*acceptJpegSpelling=*/true);
     QImage canvas;
-    if (IsBitmapFormat(format)) {
+    if (isBitmapFormat(format)) {
         canvas = QImage(kCanvasSize, QImage::Format_RGB32);
         canvas.fill(Qt::white);
         QPainter p(&canvas);
         draw(p);
     }
-    const PictureOutcome written = WritePlotPicture(out, format, canvas, draw);
+    const PictureOutcome written = writePlotPicture(out, format, canvas, draw);
     if (!written.ok) {
-        std::cerr << ConsoleText(written.message.toStdString()) << "\n";
+        std::cerr << consoleText(written.message.toStdString()) << "\n";
         return 1;
     }
     std::cout << selection.status << "\n" << "Picture written to " << out.toStdString() << "\n";

@@ -10,35 +10,35 @@ class UserPort;
 
 namespace quillon::viewer {
 
-class TFormM5main;
-class TFormAbout;
-class TFormColor;
-class TFormFD;
-class TForm_statwindow;
-class TFormMohr;
+class MainWindow;
+class AboutBox;
+class PaletteWindow;
+class FaultDataWindow;
+class MeasurementWindow;
+class MohrWindow;
 
 // The viewer's windows, created in the order of the program start: main
 // window, About box, colour window, Fault-Slip Data window, Result of
 // Measurement window, Mohr Diagram window.  Destroying the set runs the main
 // window's end procedure first (recent files written), then closes them all.
 struct ViewerWindows {
-    std::unique_ptr<TFormM5main> main;
-    std::unique_ptr<TFormAbout> about;
-    std::unique_ptr<TFormColor> color;
-    std::unique_ptr<TFormFD> fd;
-    std::unique_ptr<TForm_statwindow> stat;
-    std::unique_ptr<TFormMohr> mohr;
+    std::unique_ptr<MainWindow> main;
+    std::unique_ptr<AboutBox> about;
+    std::unique_ptr<PaletteWindow> palette;
+    std::unique_ptr<FaultDataWindow> dataWindow;
+    std::unique_ptr<MeasurementWindow> measurement;
+    std::unique_ptr<MohrWindow> mohr;
     ViewerWindows();
     ~ViewerWindows();
 };
-std::unique_ptr<ViewerWindows> CreateViewerWindows(const QString& homeDir, platform::UserPort& port);
+std::unique_ptr<ViewerWindows> createViewerWindows(const QString& homeDir, platform::UserPort& port);
 
 // The windowed program: application title "QL Viewer", the windows, the main
 // window shown; `qlv4 FILE` opens FILE as File > Open would.
-int run_gui(int argc, char** argv);
+int runGui(int argc, char** argv);
 
 // True when the arguments ask for `--export`.
-bool IsExportMode(int argc, char** argv);
+bool isExportMode(int argc, char** argv);
 
 // qlv4 --export RESULT OUT [--ef N] [--df N] [--sr LO HI] [--head-only]
 //      [--small-head] [--home DIR]
@@ -47,6 +47,6 @@ bool IsExportMode(int argc, char** argv);
 // anything else an enhanced metafile), without a display.  Returns 0 on
 // success, 1 when the result cannot be loaded or OUT cannot be written, 2 for
 // malformed arguments.
-int run_export(int argc, char** argv);
+int runExport(int argc, char** argv);
 
 }  // namespace quillon::viewer

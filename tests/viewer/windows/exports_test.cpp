@@ -34,16 +34,16 @@ protected:
         result = fx.WriteResult("run.ql4", {{1, 3}, {3, 5}, {4, 9}});
         fx.Start();
         fx.port.fileAnswers.push_back(result);
-        fx.main->ActionOpenExecute();
-        fx.main->ActionEnhanceExecute(1);
-        fx.main->ActionDrawExecute();
+        fx.main->openResult();
+        fx.main->setEnhanceFactor(1);
+        fx.main->draw();
         ASSERT_TRUE(fx.port.messages.isEmpty()) << fx.port.messages.join("|").toStdString();
         ASSERT_NE(fx.main->statusPanel(0).left(2), QString("0 "));
     }
     QString ExportTo(const QString& name) {
         const QString path = fx.home + name;
         fx.port.fileAnswers.push_back(path);
-        fx.main->ActionExpImageExecute();
+        fx.main->exportImage();
         return path;
     }
     ViewerFixture fx;
@@ -60,7 +60,7 @@ TEST_F(ExportsTest, SaveGraphicsDialog) {
     EXPECT_EQ(req.defaultExt, QString(".emf"));
     EXPECT_TRUE(req.promptOverwrite);
     // A cancelled dialog writes nothing.
-    fx.main->ActionExpImageExecute();
+    fx.main->exportImage();
     EXPECT_TRUE(fx.port.messages.isEmpty());
     EXPECT_EQ(QDir(fx.home).entryList({"p.*"}, QDir::Files), QStringList{"p.emf"});
 }
@@ -73,7 +73,7 @@ TEST_F(ExportsTest, BitmapFormatsAreTheCanvasAsLastDrawn) {
         QImage back;
         ASSERT_TRUE(back.load(path, c.format)) << c.name;
         EXPECT_EQ(back.size(), kCanvas) << c.name;
-        const double p = quillon::testing::psnr(fx.main->DSBmp, back);
+        const double p = quillon::testing::psnr(fx.main->plotBitmap, back);
         EXPECT_GE(p, c.minPsnr) << c.name;
     }
     // The JPEG is a JPEG even with the name in capitals.
@@ -88,7 +88,7 @@ TEST_F(ExportsTest, VectorFormatsAreDrawnAnewWithTheSameSymbols) {
         QString error;
         const QImage img = quillon::testing::renderEmfThroughSvg(emf, kCanvas, &error);
         ASSERT_FALSE(img.isNull()) << error.toStdString();
-        EXPECT_LT(maxBlockDifference(fx.main->DSBmp, img, 10), 60) << name;
+        EXPECT_LT(maxBlockDifference(fx.main->plotBitmap, img, 10), 60) << name;
     }
     QSvgRenderer svg(ReadAll(ExportTo("p.svg")));
     ASSERT_TRUE(svg.isValid());
@@ -97,12 +97,12 @@ TEST_F(ExportsTest, VectorFormatsAreDrawnAnewWithTheSameSymbols) {
     QPainter p(&img);
     svg.render(&p, QRectF(0, 0, 2000, 1000));
     p.end();
-    EXPECT_LT(maxBlockDifference(fx.main->DSBmp, img, 10), 60);
+    EXPECT_LT(maxBlockDifference(fx.main->plotBitmap, img, 10), 60);
     EXPECT_TRUE(ReadAll(ExportTo("p.pdf")).startsWith("%PDF"));
     // Drawn anew: the last Draw's picture is unchanged and a Draw repeats it.
-    const QImage before = fx.main->DSBmp;
-    fx.main->ActionDrawExecute();
-    EXPECT_EQ(fx.main->DSBmp, before);
+    const QImage before = fx.main->plotBitmap;
+    fx.main->draw();
+    EXPECT_EQ(fx.main->plotBitmap, before);
 }
 
 TEST_F(ExportsTest, UnwritableNameReportsAndWritesNothing) {
@@ -112,7 +112,7 @@ TEST_F(ExportsTest, UnwritableNameReportsAndWritesNothing) {
 }
 
 TEST_F(ExportsTest, EnhanceFactorZeroAsksAgainBeforeDrawingAnew) {
-    fx.main->ActionEnhanceExecute(0);
+    fx.main->setEnhanceFactor(0);
     fx.port.confirmAnswers = {false};
     ExportTo("frame.emf");
     EXPECT_EQ(fx.port.confirmations.size(), 1);
@@ -120,7 +120,7 @@ TEST_F(ExportsTest, EnhanceFactorZeroAsksAgainBeforeDrawingAnew) {
     QImage frame(kCanvas, QImage::Format_RGB32);
     frame.fill(Qt::white);
     QPainter p(&frame);
-    DrawFrame(p, PlotStyle{});
+    drawFrame(p, PlotStyle{});
     p.end();
     QString error;
     const QImage img = quillon::testing::renderEmfThroughSvg(ReadAll(fx.home + "frame.emf"), kCanvas, &error);
@@ -128,14 +128,14 @@ TEST_F(ExportsTest, EnhanceFactorZeroAsksAgainBeforeDrawingAnew) {
 }
 
 TEST_F(ExportsTest, CopyPutsMetafileSvgAndImageOnTheClipboard) {
-    fx.main->MenuCopyClick();
+    fx.main->copyPlot();
     const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
     ASSERT_NE(mime, nullptr);
     const QByteArray emf = mime->data(quillon::platform::kEmfMimeType);
     QString error;
     const QImage img = quillon::testing::renderEmfThroughSvg(emf, kCanvas, &error);
     ASSERT_FALSE(img.isNull()) << error.toStdString();
-    EXPECT_LT(maxBlockDifference(fx.main->DSBmp, img, 10), 60);
+    EXPECT_LT(maxBlockDifference(fx.main->plotBitmap, img, 10), 60);
     EXPECT_TRUE(mime->data("image/svg+xml").contains("<svg"));
     EXPECT_TRUE(mime->hasImage());
 }
@@ -148,9 +148,9 @@ TEST(SaveCoordinates, BothKindsPinnedToTheirText) {
     const QString r3 = fx.WriteResult("d.ql4", {{3, 1}});
     fx.Start();
     fx.port.fileAnswers = {r, fx.home + "axes"};
-    fx.main->ActionOpenExecute();
-    fx.main->ActionEnhanceExecute(1);    // Sd 0.87: threshold 1, two symbols
-    fx.main->SaveCoordinates(kAxesAndRatios);
+    fx.main->openResult();
+    fx.main->setEnhanceFactor(1);    // Sd 0.87: threshold 1, two symbols
+    fx.main->saveCoordinates(kAxesAndRatios);
     const auto& req = fx.port.fileRequests.back();
     EXPECT_EQ(req.filter, QString("Text files (*.txt)|*.txt"));
     EXPECT_EQ(req.defaultExt, QString("txt"));
@@ -159,8 +159,8 @@ TEST(SaveCoordinates, BothKindsPinnedToTheirText) {
     EXPECT_EQ(fx.main->statusPanel(0), QString("2 / 1 / 4"));
 
     fx.port.fileAnswers = {r3, fx.home + "tensors.txt"};
-    fx.main->ActionOpenExecute();
-    fx.main->SaveCoordinates(kReducedTensors);
+    fx.main->openResult();
+    fx.main->saveCoordinates(kReducedTensors);
     EXPECT_EQ(ReadAll(fx.home + "tensors.txt"),
               QByteArray("0.00000 0.00000 0.00000 -1.00000 0.00000 1.00000\r\n"));
     EXPECT_TRUE(fx.port.messages.isEmpty()) << fx.port.messages.join("|").toStdString();
@@ -169,14 +169,14 @@ TEST(SaveCoordinates, BothKindsPinnedToTheirText) {
 TEST(SaveCoordinates, NothingSelectedOrCancelled) {
     ViewerFixture fx;
     fx.Start();
-    fx.main->SaveCoordinates(kAxesAndRatios);
+    fx.main->saveCoordinates(kAxesAndRatios);
     EXPECT_EQ(fx.port.messages, QStringList{"No data loaded."});
     EXPECT_TRUE(fx.port.fileRequests.empty());          // no dialog before the check
     const QString r = fx.WriteResult("c.ql4", {{2, 2}});
     fx.port.fileAnswers = {r};
-    fx.main->ActionOpenExecute();
-    fx.main->ActionEnhanceExecute(1);
-    fx.main->SaveCoordinates(kAxesAndRatios);          // dialog cancelled
+    fx.main->openResult();
+    fx.main->setEnhanceFactor(1);
+    fx.main->saveCoordinates(kAxesAndRatios);          // dialog cancelled
     EXPECT_EQ(fx.port.messages.size(), 1);
     EXPECT_EQ(QDir(fx.home).entryList({"*.txt"}, QDir::Files), QStringList());
 }
@@ -205,14 +205,14 @@ TEST(CommandLineExport, RendersExactlyWhatDrawShows) {
     // The window with the same settings.
     fx.Start();
     fx.port.fileAnswers = {r};
-    fx.main->ActionOpenExecute();
-    fx.main->ActionEnhanceExecute(1);
-    fx.main->ActionDispersionExecute(3);
-    fx.main->action("SubmenuHeadSmall")->trigger();
-    fx.main->ActionDrawExecute();
+    fx.main->openResult();
+    fx.main->setEnhanceFactor(1);
+    fx.main->setDispersionFactor(3);
+    fx.main->action("smallHeadAction")->trigger();
+    fx.main->draw();
     QImage cli;
     ASSERT_TRUE(cli.load(out, "PNG"));
-    EXPECT_EQ(cli.convertToFormat(QImage::Format_RGB32), fx.main->DSBmp);
+    EXPECT_EQ(cli.convertToFormat(QImage::Format_RGB32), fx.main->plotBitmap);
 }
 
 TEST(CommandLineExport, FailuresAreReportedWithTheirStatus) {

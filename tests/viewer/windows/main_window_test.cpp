@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QFrame>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -33,7 +34,7 @@ QByteArray ReadAll(const QString& path) {
 class MainWindowTest : public ::testing::Test {
 protected:
     ViewerFixture fx;
-    TFormM5main* main() { return fx.main; }
+    MainWindow* main() { return fx.main; }
     QAction* act(const char* name) {
         QAction* a = fx.main->action(name);
         EXPECT_NE(a, nullptr) << name;
@@ -41,7 +42,7 @@ protected:
     }
     void Open(const QString& path) {
         fx.port.fileAnswers.push_back(path);
-        act("ActionOpen")->trigger();
+        act("openAction")->trigger();
     }
 };
 
@@ -52,20 +53,29 @@ TEST_F(MainWindowTest, StartShowsEmptyNetsCountsAndDefaults) {
     EXPECT_EQ(main()->statusPanel(3), QString("ef=8, df=2"));
     EXPECT_EQ(main()->progressBar()->maximum(), 10);
     EXPECT_EQ(main()->progressBar()->value(), 0);
-    EXPECT_EQ(main()->Model.NG, 4u);
+    EXPECT_EQ(main()->model.gridCount, 4u);
     EXPECT_TRUE(fx.port.messages.isEmpty()) << fx.port.messages.join("|").toStdString();
     // Empty nets: the gray primitive and a white centre, no symbols.
-    EXPECT_EQ(main()->DSBmp.pixelColor(500, 65), QColor(128, 128, 128));
-    EXPECT_EQ(main()->DSBmp.pixelColor(1500, 515), QColor(Qt::white));
-    EXPECT_EQ(main()->imageDS()->picture(), main()->DSBmp);
+    EXPECT_EQ(main()->plotBitmap.pixelColor(500, 65), QColor(128, 128, 128));
+    EXPECT_EQ(main()->plotBitmap.pixelColor(1500, 515), QColor(Qt::white));
+    EXPECT_EQ(main()->plotImage()->picture(), main()->plotBitmap);
     // The secondary windows exist, hidden, with their captions.
     EXPECT_EQ(fx.windows->about->windowTitle(), QString("QL Visualizer"));
-    EXPECT_EQ(fx.windows->color->windowTitle(), QString(" Colors"));
-    EXPECT_EQ(fx.windows->fd->windowTitle(), QString(" Fault-Slip Data"));
-    EXPECT_EQ(fx.windows->stat->windowTitle(), QString("Result of Measurement"));
+    EXPECT_EQ(fx.windows->palette->windowTitle(), QString(" Colors"));
+    EXPECT_EQ(fx.windows->dataWindow->windowTitle(), QString(" Fault-Slip Data"));
+    EXPECT_EQ(fx.windows->measurement->windowTitle(), QString("Result of Measurement"));
     EXPECT_EQ(fx.windows->mohr->windowTitle(), QString("Mohr Diagram"));
-    EXPECT_FALSE(fx.windows->fd->isVisible());
-    EXPECT_EQ(fx.windows->fd->histogramResets, 1);
+    // The data window is visible from the start; the others wait to be called.
+    EXPECT_TRUE(fx.windows->dataWindow->isVisible());
+    EXPECT_FALSE(fx.windows->mohr->isVisible());
+    EXPECT_FALSE(fx.windows->measurement->isVisible());
+    // Never so narrow that the status panels overlap.
+    int panels = 0;
+    for (int i = 0; i < 6; ++i) panels += main()->findChild<QLabel*>(QString("statusPanel%1").arg(i))->width();
+    EXPECT_GE(main()->minimumWidth(), panels);
+    main()->resize(100, 100);
+    EXPECT_GE(main()->width(), panels);
+    EXPECT_EQ(fx.windows->dataWindow->histogramResets, 1);
     EXPECT_FALSE(main()->enhancePanel()->isVisible());
 }
 
@@ -73,9 +83,9 @@ TEST_F(MainWindowTest, StartWithoutTheDefaultGrid) {
     QFile::remove(fx.home + "Unif60000.cgp");
     fx.Start();
     EXPECT_EQ(fx.port.messages, QStringList{"CGP File  [Unif60000.cgp]  not found."});
-    EXPECT_FALSE(main()->Termination);          // the program goes on with no grid
-    EXPECT_EQ(main()->Model.NG, 0u);
-    main()->ActionDrawExecute();                 // nothing to draw: the frame only
+    EXPECT_FALSE(main()->programEnded);          // the program goes on with no grid
+    EXPECT_EQ(main()->model.gridCount, 0u);
+    main()->draw();                 // nothing to draw: the frame only
     EXPECT_EQ(main()->statusPanel(0), QString("0 / 0 / 0"));
 }
 
@@ -86,7 +96,7 @@ TEST_F(MainWindowTest, UnreadableDefaultGridEndsTheProgram) {
     fx.WriteText("Unif60000.cgp", "4 \r\n90 0 0 90 0.0\r\n");   // count line with a trailing blank
     fx.Start();
     EXPECT_EQ(fx.port.messages, QStringList{"Unif60000.cgp cannot be loaded"});
-    EXPECT_TRUE(main()->Termination);
+    EXPECT_TRUE(main()->programEnded);
     // The program ended before reading its recent-file list: the list is kept.
     fx.windows.reset();
     EXPECT_EQ(ReadAll(fx.home + "prevfiles.txt"), list);
@@ -96,37 +106,37 @@ TEST_F(MainWindowTest, MenuItemsCaptionsChecksAndVisibility) {
     fx.Start();
     struct Item { const char* name; const char* caption; bool checked; bool visible; };
     const Item items[] = {
-        {"ActionOpen", "&Open", false, true},
-        {"ActionExpImage", "Export &Image", false, true},
-        {"SubmenuAzplR", "&Principal axes and stress ratios", false, true},
-        {"SubmenuRST", "&Reduced Stress Tensors", false, true},
-        {"ActionExit", "E&xit", false, true},
-        {"MenuCopy", "&Copy", false, true},
-        {"SubmenuDesignateByMouse", "Designate by &Mouse", false, true},
-        {"SubmenuDesignateByKeyboard", "Designate an Axis through &Keyboard", false, true},
-        {"MenuAngularDistance", "&Angular Stress Distance", false, true},
-        {"MenuGlobalAverage", "&Global Average and Spread", false, true},
-        {"SubmenuE0", "0", false, false},
-        {"SubmenuE4", "4", false, false},
-        {"SubmenuE5", "5", false, true},
-        {"SubmenuE8", "8", true, true},
-        {"SubmenuE15", "15", false, true},
-        {"SubmenuEother", "Other ...", false, true},
-        {"SubmenuD2", "2", true, true},
-        {"SubmenuD0", "0", false, true},
-        {"SubmenuHeadTail", "Head and &Tail", true, true},
-        {"SubmenuHeadOnly", "&Head Only", false, true},
-        {"SubmenuHeadLarge", "Large Head", true, true},
-        {"SubmenuHeadSmall", "Small Head", false, true},
-        {"SubmenuHeadTiny", "Tiny Head", false, false},
-        {"MenuChangeColors", "Change &Colors", false, true},
-        {"MenuDN", "&Main Window (This Window)", false, true},
-        {"MenuFData", "&Data Window", false, true},
-        {"MenuMohrWindow", "&Mohr Diagram", false, true},
-        {"MenuPDFEnglish", "PDF (&English)", false, true},
-        {"MenuPDFJapanese", "PDF (&Japanese)", false, true},
-        {"MenuVersion", "&Version", false, true},
-        {"ProMode1", "ProMode", false, false},
+        {"openAction", "&Open", false, true},
+        {"exportImageAction", "Export &Image", false, true},
+        {"saveAxesAction", "&Principal axes and stress ratios", false, true},
+        {"saveTensorsAction", "&Reduced Stress Tensors", false, true},
+        {"exitAction", "E&xit", false, true},
+        {"copyAction", "&Copy", false, true},
+        {"designateByMouseAction", "Designate by &Mouse", false, true},
+        {"designateByKeyboardAction", "Designate an Axis through &Keyboard", false, true},
+        {"angularDistanceAction", "&Angular Stress Distance", false, true},
+        {"globalAverageAction", "&Global Average and Spread", false, true},
+        {"enhanceFactorAction0", "0", false, false},
+        {"enhanceFactorAction4", "4", false, false},
+        {"enhanceFactorAction5", "5", false, true},
+        {"enhanceFactorAction8", "8", true, true},
+        {"enhanceFactorAction15", "15", false, true},
+        {"otherEnhanceFactorAction", "Other ...", false, true},
+        {"dispersionFactorAction2", "2", true, true},
+        {"dispersionFactorAction0", "0", false, true},
+        {"headAndTailAction", "Head and &Tail", true, true},
+        {"headOnlyAction", "&Head Only", false, true},
+        {"largeHeadAction", "Large Head", true, true},
+        {"smallHeadAction", "Small Head", false, true},
+        {"tinyHeadAction", "Tiny Head", false, false},
+        {"changeColorsAction", "Change &Colors", false, true},
+        {"mainWindowAction", "&Main Window (This Window)", false, true},
+        {"dataWindowAction", "&Data Window", false, true},
+        {"mohrWindowAction", "&Mohr Diagram", false, true},
+        {"manualEnglishAction", "PDF (&English)", false, true},
+        {"manualJapaneseAction", "PDF (&Japanese)", false, true},
+        {"versionAction", "&Version", false, true},
+        {"proModeAction", "ProMode", false, false},
     };
     for (const Item& it : items) {
         QAction* a = act(it.name);
@@ -139,7 +149,7 @@ TEST_F(MainWindowTest, MenuItemsCaptionsChecksAndVisibility) {
     for (QAction* a : main()->menuBar()->actions()) menus << a->text();
     EXPECT_EQ(menus, (QStringList{"&File", "Edit", "&Measurement", "&View", "Window", "&Help"}));
     // No recent files: the File menu ends with Exit.
-    EXPECT_EQ(main()->fileMenu()->actions().last()->objectName(), QString("ActionExit"));
+    EXPECT_EQ(main()->fileMenu()->actions().last()->objectName(), QString("exitAction"));
 }
 
 TEST_F(MainWindowTest, LoadThenDrawUpdatesStatusAndCaption) {
@@ -155,38 +165,38 @@ TEST_F(MainWindowTest, LoadThenDrawUpdatesStatusAndCaption) {
     EXPECT_EQ(main()->statusPanel(0), QString("2 / 4"));
     // Votes 3, 0, 5, 0: mean 2, population sd sqrt((1 + 4 + 9 + 4) / 4) = 2.12.
     EXPECT_EQ(main()->statusPanel(1), QString("Sd : 2.12"));
-    EXPECT_EQ(fx.windows->fd->Data.NF, 2);
-    EXPECT_EQ(fx.windows->fd->histogramResets, 2);   // File > Open resets the histogram
-    EXPECT_EQ(fx.windows->fd->gridFills, 1);
+    EXPECT_EQ(fx.windows->dataWindow->dataSet.count, 2);
+    EXPECT_EQ(fx.windows->dataWindow->histogramResets, 2);   // File > Open resets the histogram
+    EXPECT_EQ(fx.windows->dataWindow->gridFills, 1);
     // The load does not redraw; Draw does.  Grid point 1 (sigma1 E horizontal)
     // has its head at (950, 515), covering (940, 515).
-    EXPECT_EQ(main()->DSBmp.pixelColor(940, 515), QColor(Qt::white));
-    main()->ActionEnhanceExecute(0);
-    main()->ActionDispersionExecute(0);
+    EXPECT_EQ(main()->plotBitmap.pixelColor(940, 515), QColor(Qt::white));
+    main()->setEnhanceFactor(0);
+    main()->setDispersionFactor(0);
     fx.port.confirmAnswers = {true};   // two data and ef 0: asked first
-    main()->ActionDrawExecute();
+    main()->draw();
     EXPECT_EQ(fx.port.confirmations, QStringList{"It may take a long time.\r\nDo you realy want to do?"});
     EXPECT_EQ(main()->statusPanel(0), QString("8 / 2 / 4"));
     EXPECT_EQ(main()->progressBar()->value(), 0);
     EXPECT_EQ(main()->progressBar()->maximum(), 8);
-    EXPECT_EQ(main()->DSBmp.pixelColor(940, 515), ToQColor(DefaultColors()[0]));
-    EXPECT_EQ(main()->imageDS()->picture(), main()->DSBmp);
+    EXPECT_EQ(main()->plotBitmap.pixelColor(940, 515), toQColor(defaultColors()[0]));
+    EXPECT_EQ(main()->plotImage()->picture(), main()->plotBitmap);
 }
 
 TEST_F(MainWindowTest, DeclinedConfirmationDrawsTheFrameOnly) {
     const QString r = fx.WriteResult("run.ql4", {{1, 3}, {3, 5}});
     fx.Start();
     Open(r);
-    main()->ActionEnhanceExecute(0);
-    main()->ActionDispersionExecute(0);
+    main()->setEnhanceFactor(0);
+    main()->setDispersionFactor(0);
     fx.port.confirmAnswers = {false};
-    main()->ActionDrawExecute();
+    main()->draw();
     EXPECT_EQ(main()->statusPanel(0), QString("2 / 4"));
     // Grid point 1 (sigma1 E horizontal) would cover (940, 515).
-    EXPECT_EQ(main()->DSBmp.pixelColor(940, 515), QColor(Qt::white));
+    EXPECT_EQ(main()->plotBitmap.pixelColor(940, 515), QColor(Qt::white));
     fx.port.confirmAnswers = {true};
-    main()->ActionDrawExecute();
-    EXPECT_EQ(main()->DSBmp.pixelColor(940, 515), ToQColor(DefaultColors()[0]));
+    main()->draw();
+    EXPECT_EQ(main()->plotBitmap.pixelColor(940, 515), toQColor(defaultColors()[0]));
 }
 
 TEST_F(MainWindowTest, FailedLoadLeavesTheWindowUnchanged) {
@@ -195,7 +205,7 @@ TEST_F(MainWindowTest, FailedLoadLeavesTheWindowUnchanged) {
     fx.Start();
     Open(good);
     const QString title = main()->windowTitle(), s0 = main()->statusPanel(0), s1 = main()->statusPanel(1);
-    const int fills = fx.windows->fd->gridFills;
+    const int fills = fx.windows->dataWindow->gridFills;
     Open(bad);
     EXPECT_EQ(fx.port.messages, QStringList{"Undefined data type."});
     Open(fx.home + "absent.ql4");
@@ -203,38 +213,38 @@ TEST_F(MainWindowTest, FailedLoadLeavesTheWindowUnchanged) {
     EXPECT_EQ(main()->windowTitle(), title);
     EXPECT_EQ(main()->statusPanel(0), s0);
     EXPECT_EQ(main()->statusPanel(1), s1);
-    EXPECT_EQ(fx.windows->fd->gridFills, fills);
-    EXPECT_EQ(main()->PreviousFiles, QStringList{good});
+    EXPECT_EQ(fx.windows->dataWindow->gridFills, fills);
+    EXPECT_EQ(main()->recentFiles, QStringList{good});
 }
 
 TEST_F(MainWindowTest, EnhanceFactorMenuAndOtherPanel) {
     const QString r = fx.WriteResult("run.ql4", {{2, 4}});
     fx.Start();
     Open(r);
-    act("SubmenuE12")->trigger();
-    EXPECT_EQ(main()->Settings.ef, 12);
-    EXPECT_TRUE(act("SubmenuE12")->isChecked());
-    EXPECT_FALSE(act("SubmenuE8")->isChecked());
+    act("enhanceFactorAction12")->trigger();
+    EXPECT_EQ(main()->settings.ef, 12);
+    EXPECT_TRUE(act("enhanceFactorAction12")->isChecked());
+    EXPECT_FALSE(act("enhanceFactorAction8")->isChecked());
     EXPECT_EQ(main()->statusPanel(3), QString("ef=12, df=2"));
     EXPECT_EQ(main()->statusPanel(0), QString("1 / 4"));   // ef changed with data loaded
 
     struct Case { const char* typed; int ef; const char* checkedItem; const char* message; };
     const Case cases[] = {
-        {"42", 42, "SubmenuEother", nullptr},
-        {"99", 99, "SubmenuEother", nullptr},
-        {"100", 10, "SubmenuE10", nullptr},     // the field takes two characters
-        {" 3", 3, "SubmenuE3", nullptr},        // hidden item chosen: it appears
-        {"ab", 3, "SubmenuE3", "Invalid number 'ab'"},
-        {"-1", 3, "SubmenuE3", "Invalid number '-1'"},
+        {"42", 42, "otherEnhanceFactorAction", nullptr},
+        {"99", 99, "otherEnhanceFactorAction", nullptr},
+        {"100", 10, "enhanceFactorAction10", nullptr},     // the field takes two characters
+        {" 3", 3, "enhanceFactorAction3", nullptr},        // hidden item chosen: it appears
+        {"ab", 3, "enhanceFactorAction3", "Invalid number 'ab'"},
+        {"-1", 3, "enhanceFactorAction3", "Invalid number '-1'"},
     };
     for (const Case& c : cases) {
         fx.port.messages.clear();
-        act("SubmenuEother")->trigger();
+        act("otherEnhanceFactorAction")->trigger();
         ASSERT_TRUE(main()->enhancePanel()->isVisible()) << c.typed;
         main()->enhanceEdit()->clear();
         QTest::keyClicks(main()->enhanceEdit(), c.typed);
         QTest::mouseClick(main()->enhanceOkButton(), Qt::LeftButton);
-        EXPECT_EQ(main()->Settings.ef, c.ef) << c.typed;
+        EXPECT_EQ(main()->settings.ef, c.ef) << c.typed;
         EXPECT_TRUE(act(c.checkedItem)->isChecked()) << c.typed;
         EXPECT_TRUE(act(c.checkedItem)->isVisible()) << c.typed;
         if (c.message) {
@@ -252,23 +262,23 @@ TEST_F(MainWindowTest, EnhanceFactorMenuAndOtherPanel) {
 
 TEST_F(MainWindowTest, DispersionAndSymbolMenus) {
     fx.Start();
-    act("SubmenuD0")->trigger();
-    EXPECT_EQ(main()->Settings.df, 0);
-    EXPECT_TRUE(act("SubmenuD0")->isChecked());
-    EXPECT_FALSE(act("SubmenuD2")->isChecked());
+    act("dispersionFactorAction0")->trigger();
+    EXPECT_EQ(main()->settings.df, 0);
+    EXPECT_TRUE(act("dispersionFactorAction0")->isChecked());
+    EXPECT_FALSE(act("dispersionFactorAction2")->isChecked());
     EXPECT_EQ(main()->statusPanel(3), QString("ef=8, df=0"));
-    act("SubmenuHeadOnly")->trigger();
-    EXPECT_FALSE(main()->Style.drawTail);
-    EXPECT_FALSE(act("SubmenuHeadTail")->isChecked());
-    act("SubmenuHeadSmall")->trigger();
-    EXPECT_EQ(main()->Style.headSize, 6);
-    EXPECT_FALSE(act("SubmenuHeadLarge")->isChecked());
+    act("headOnlyAction")->trigger();
+    EXPECT_FALSE(main()->plotStyle.drawTail);
+    EXPECT_FALSE(act("headAndTailAction")->isChecked());
+    act("smallHeadAction")->trigger();
+    EXPECT_EQ(main()->plotStyle.headSize, 6);
+    EXPECT_FALSE(act("largeHeadAction")->isChecked());
 }
 
 TEST_F(MainWindowTest, BoundTrackBarsFollowEachOtherAndReset) {
     fx.Start();
-    QSlider* up = main()->trackBarSRup();
-    QSlider* lo = main()->trackBarSRlo();
+    QSlider* up = main()->upperBoundSlider();
+    QSlider* lo = main()->lowerBoundSlider();
     EXPECT_EQ(up->toolTip(), QString("Upper bound of stress ratio"));
     EXPECT_EQ(lo->toolTip(), QString("Lower bound of stress ratio"));
     up->setValue(5);
@@ -276,9 +286,9 @@ TEST_F(MainWindowTest, BoundTrackBarsFollowEachOtherAndReset) {
     EXPECT_EQ(up->value(), 7);
     up->setValue(3);            // below the lower bound: it follows
     EXPECT_EQ(lo->value(), 3);
-    EXPECT_EQ(main()->Settings.srLo, 3);
-    EXPECT_EQ(main()->Settings.srUp, 3);
-    QTest::mouseClick(main()->findChild<QPushButton*>("BitBtn_Phi"), Qt::LeftButton);
+    EXPECT_EQ(main()->settings.srLo, 3);
+    EXPECT_EQ(main()->settings.srUp, 3);
+    QTest::mouseClick(main()->findChild<QPushButton*>("resetButton"), Qt::LeftButton);
     EXPECT_EQ(up->value(), 10);
     EXPECT_EQ(lo->value(), 0);
     // A press on cell 6 of the colour strip selects that class alone.
@@ -287,7 +297,7 @@ TEST_F(MainWindowTest, BoundTrackBarsFollowEachOtherAndReset) {
     EXPECT_EQ(up->value(), 6);
     // The right button also redraws.
     QTest::mouseClick(main()->colorStrip(), Qt::RightButton, {}, QPoint(2 * 14 + 3, 10));
-    EXPECT_EQ(main()->Settings.srLo, 2);
+    EXPECT_EQ(main()->settings.srLo, 2);
     EXPECT_EQ(main()->statusPanel(0), QString("0 / 0 / 4"));
 }
 
@@ -297,18 +307,22 @@ TEST_F(MainWindowTest, RecentFilesKeepOrderDropMissingAndWriteAtMostFifteen) {
     const QString c = fx.WriteResult("c.ql4", {{2, 4}});
     fx.WriteText("prevfiles.txt", (a + "\r\n" + fx.home + "gone.ql4\r\n" + b + "\r\n").toUtf8());
     fx.Start();
-    EXPECT_EQ(main()->PreviousFiles, (QStringList{a, b}));
+    EXPECT_EQ(main()->recentFiles, (QStringList{a, b}));
     EXPECT_EQ(main()->recentItem(1)->text(), QString("a.ql4"));
     EXPECT_EQ(main()->recentItem(2)->text(), QString("b.ql4"));
     EXPECT_TRUE(main()->fileMenu()->actions().contains(main()->recentItem(2)));
+    // The list follows a plain separator line, without a stray "-" caption.
+    EXPECT_TRUE(main()->recentItem(0)->isSeparator());
+    EXPECT_TRUE(main()->recentItem(0)->text().isEmpty());
+    EXPECT_TRUE(main()->fileMenu()->actions().contains(main()->recentItem(0)));
     Open(c);                                     // new file first
-    EXPECT_EQ(main()->PreviousFiles, (QStringList{c, a, b}));
+    EXPECT_EQ(main()->recentFiles, (QStringList{c, a, b}));
     EXPECT_EQ(main()->recentItem(1)->text(), QString("c.ql4"));
     main()->recentItem(3)->trigger();            // b, from the menu: moved to the head
-    EXPECT_EQ(main()->PreviousFiles, (QStringList{b, c, a}));
+    EXPECT_EQ(main()->recentFiles, (QStringList{b, c, a}));
     EXPECT_EQ(main()->windowTitle(), QString(" QL Viewer  [ b.ql4 ]"));
-    EXPECT_EQ(fx.windows->fd->histogramResets, 2);   // the recent item does not reset it
-    main()->Terminate();
+    EXPECT_EQ(fx.windows->dataWindow->histogramResets, 2);   // the recent item does not reset it
+    main()->endProgram();
     EXPECT_EQ(ReadAll(fx.home + "prevfiles.txt"), (b + "\r\n" + c + "\r\n" + a + "\r\n").toUtf8());
 }
 
@@ -317,7 +331,7 @@ TEST_F(MainWindowTest, RecentFilesWrittenAreAtMostFifteen) {
     for (int i = 0; i < 20; ++i) list += fx.WriteResult(QString("r%1.ql4").arg(i), {{2, 4}}).toUtf8() + "\r\n";
     fx.WriteText("prevfiles.txt", list);
     fx.Start();
-    EXPECT_EQ(main()->PreviousFiles.size(), 20);
+    EXPECT_EQ(main()->recentFiles.size(), 20);
     EXPECT_EQ(main()->recentItem(15)->text(), QString("r14.ql4"));
     EXPECT_FALSE(main()->fileMenu()->actions().contains(main()->recentItem(16)));
     fx.windows.reset();                          // the end of the program writes the list
@@ -334,11 +348,11 @@ TEST_F(MainWindowTest, SameFileNameInTwoFoldersOpensTheChosenOne) {
     fx.WriteText("prevfiles.txt", (x + "\r\n" + y + "\r\n").toUtf8());
     fx.Start();
     main()->recentItem(2)->trigger();
-    EXPECT_EQ(QString::fromStdString(main()->Model.DataFile), y);
+    EXPECT_EQ(QString::fromStdString(main()->model.resultPath), y);
     EXPECT_EQ(main()->statusPanel(0), QString("2 / 4"));
 }
 
-void Drop(TFormM5main* w, const QStringList& files) {
+void Drop(MainWindow* w, const QStringList& files) {
     QMimeData mime;
     QList<QUrl> urls;
     for (const QString& f : files) urls << QUrl::fromLocalFile(f);
@@ -357,40 +371,40 @@ TEST_F(MainWindowTest, DroppedFiles) {
     EXPECT_EQ(fx.port.messages,
               QStringList{"Plural files were dropped.\r\nThis application accept only one file at a time."});
     EXPECT_EQ(main()->windowTitle(), QString(" QL Viewer"));
-    EXPECT_TRUE(main()->PreviousFiles.isEmpty());
+    EXPECT_TRUE(main()->recentFiles.isEmpty());
     Drop(main(), {b});
     EXPECT_EQ(main()->windowTitle(), QString(" QL Viewer  [ b.ql4 ]"));
     EXPECT_EQ(main()->statusPanel(0), QString("2 / 4"));
-    EXPECT_EQ(fx.windows->fd->histogramResets, 1);   // a drop does not reset the histogram
+    EXPECT_EQ(fx.windows->dataWindow->histogramResets, 1);   // a drop does not reset the histogram
 }
 
 TEST_F(MainWindowTest, HelpVersionAndProMode) {
     fx.Start();
     fx.port.openDocumentResult = false;
-    act("MenuPDFJapanese")->trigger();
+    act("manualJapaneseAction")->trigger();
     EXPECT_EQ(fx.port.openedDocuments, QStringList{fx.home + "man_j.pdf"});
     EXPECT_EQ(fx.port.messages, QStringList{"File \"" + fx.home + "man_j.pdf\"\r\n  not found."});
     fx.port.openDocumentResult = true;
     fx.port.messages.clear();
-    act("MenuPDFEnglish")->trigger();
+    act("manualEnglishAction")->trigger();
     EXPECT_EQ(fx.port.openedDocuments.last(), fx.home + "man_e.pdf");
     EXPECT_TRUE(fx.port.messages.isEmpty());
 
-    act("MenuVersion")->trigger();
+    act("versionAction")->trigger();
     EXPECT_TRUE(fx.windows->about->isVisible());
     EXPECT_FALSE(fx.windows->about->isModal());
-    QTest::mouseClick(fx.windows->about->findChild<QPushButton*>("OKButton"), Qt::LeftButton);
+    QTest::mouseClick(fx.windows->about->findChild<QPushButton*>("okButton"), Qt::LeftButton);
     EXPECT_FALSE(fx.windows->about->isVisible());
 
     main()->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(main()));
     QTest::keyClick(main(), Qt::Key_Backspace, Qt::AltModifier | Qt::ShiftModifier);
     EXPECT_EQ(fx.port.messages, QStringList{"QLV Professional Mode!"});
-    EXPECT_TRUE(main()->Model.CGP_disp);
-    EXPECT_TRUE(act("SubmenuHeadTiny")->isVisible());
+    EXPECT_TRUE(main()->model.showGridFileName);
+    EXPECT_TRUE(act("tinyHeadAction")->isVisible());
     for (int tag = 0; tag <= 7; ++tag) EXPECT_TRUE(main()->enhanceItem(tag)->isVisible()) << tag;
-    EXPECT_TRUE(fx.windows->fd->MenuProjection->menuAction()->isVisible());
-    EXPECT_FALSE(act("ProMode1")->isVisible());
+    EXPECT_TRUE(fx.windows->dataWindow->projectionMenu->menuAction()->isVisible());
+    EXPECT_FALSE(act("proModeAction")->isVisible());
     const QString r = fx.WriteResult("run.ql4", {{2, 4}});
     Open(r);
     EXPECT_EQ(main()->windowTitle(), QString(" QL Viewer  [ run.ql4 ] / [ Unif60000.cgp ]"));
@@ -398,17 +412,17 @@ TEST_F(MainWindowTest, HelpVersionAndProMode) {
 
 TEST_F(MainWindowTest, WindowMenuShowsTheWindows) {
     fx.Start();
-    act("MenuFData")->trigger();
-    EXPECT_TRUE(fx.windows->fd->isVisible());
-    act("MenuMohrWindow")->trigger();
+    act("dataWindowAction")->trigger();
+    EXPECT_TRUE(fx.windows->dataWindow->isVisible());
+    act("mohrWindowAction")->trigger();
     EXPECT_TRUE(fx.windows->mohr->isVisible());
-    act("MenuChangeColors")->trigger();
-    EXPECT_TRUE(fx.windows->color->isVisible());
-    act("MenuDN")->trigger();
+    act("changeColorsAction")->trigger();
+    EXPECT_TRUE(fx.windows->palette->isVisible());
+    act("mainWindowAction")->trigger();
     EXPECT_TRUE(main()->isVisible());
     // Closing the data window ends the program: the recent list is written.
-    fx.windows->fd->close();
-    EXPECT_TRUE(main()->Termination);
+    fx.windows->dataWindow->close();
+    EXPECT_TRUE(main()->programEnded);
     EXPECT_TRUE(QFile::exists(fx.home + "prevfiles.txt"));
 }
 
@@ -416,21 +430,21 @@ TEST_F(MainWindowTest, ImageKeepsTwoToOneAndCursorReadout) {
     fx.Start();
     main()->resize(900, 600);
     QCoreApplication::processEvents();
-    const QSize img = main()->imageDS()->size();
+    const QSize img = main()->plotImage()->size();
     ASSERT_GT(img.height(), 0);
     EXPECT_TRUE(img.width() == 2 * img.height() || img.height() == img.width() / 2)
         << img.width() << "x" << img.height();
     main()->resize(1600, 500);
     QCoreApplication::processEvents();
-    const QSize wide = main()->imageDS()->size();
+    const QSize wide = main()->plotImage()->size();
     EXPECT_EQ(wide.width(), 2 * wide.height());
     // A mouse at (950 / s, 515 / s) reads azimuth 90, plunge 0 on the sigma1 net.
-    main()->imageDS()->resize(400, 200);   // s = 1000 / 200 = 5
-    QTest::mouseMove(main()->imageDS(), QPoint(190, 103));
-    main()->ShowCursorDirection(190, 103);
+    main()->plotImage()->resize(400, 200);   // s = 1000 / 200 = 5
+    QTest::mouseMove(main()->plotImage(), QPoint(190, 103));
+    main()->showCursorDirection(190, 103);
     EXPECT_EQ(main()->statusPanel(2), QString("90.0 / 0.0"));
     EXPECT_EQ(main()->statusPanel(4), QString("sigma1"));
-    main()->ShowCursorDirection(300, 103);   // canvas (1500, 515): centre of net 1
+    main()->showCursorDirection(300, 103);   // canvas (1500, 515): centre of net 1
     EXPECT_EQ(main()->statusPanel(2), QString("0.0 / 90.0"));
     EXPECT_EQ(main()->statusPanel(4), QString("sigma3"));
 }

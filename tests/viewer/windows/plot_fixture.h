@@ -12,7 +12,7 @@ namespace quillon::testing {
 
 struct StateSpec {
     float s1az, s1pl, s3az, s3pl, phi;
-    int nv;
+    int votes;
 };
 
 // A grid holding exactly `states` (in the given order, which must be by
@@ -21,18 +21,18 @@ inline viewer::ResultModel ModelOf(std::initializer_list<StateSpec> states, floa
     viewer::ResultModel m;
     std::uint16_t id = 0;
     for (const auto& s : states) {
-        viewer::TGridPoint g;
+        viewer::GridPoint g;
         g.id = ++id;
-        g.nv = s.nv;
-        g.axis[0] = viewer::Tazpl{s.s1az, s.s1pl};
-        g.axis[1] = viewer::Tazpl{s.s3az, s.s3pl};
-        g.sr = s.phi;
-        g.sri = static_cast<std::uint8_t>(viewer::RoundToInt(s.phi * 10.0));
-        m.GridPoints.push_back(g);
-        if (s.nv > 0) ++m.NZG;
+        g.votes = s.votes;
+        g.axis[0] = viewer::Direction{s.s1az, s.s1pl};
+        g.axis[1] = viewer::Direction{s.s3az, s.s3pl};
+        g.stressRatio = s.phi;
+        g.ratioClass = static_cast<std::uint8_t>(viewer::roundToInt(s.phi * 10.0));
+        m.gridPoints.push_back(g);
+        if (s.votes > 0) ++m.votedCount;
     }
-    m.NG = static_cast<std::uint32_t>(m.GridPoints.size());
-    m.Sd = sd;
+    m.gridCount = static_cast<std::uint32_t>(m.gridPoints.size());
+    m.voteSd = sd;
     return m;
 }
 

@@ -23,10 +23,10 @@ QColor At(const QImage& img, int x, int y) { return img.pixelColor(x, y); }
 
 QImage Draw(ResultModel& model, const PlotSettings& settings, const PlotStyle& style = {},
             Selection* out = nullptr) {
-    Selection sel = SelectStates(model, settings);
+    Selection sel = selectStates(model, settings);
     QImage img = WhiteCanvas();
     QPainter p(&img);
-    DrawSelectedStates(p, model, sel, settings.df, style);
+    drawSelectedStates(p, model, sel, settings.df, style);
     p.end();
     if (out) *out = sel;
     return img;
@@ -35,7 +35,7 @@ QImage Draw(ResultModel& model, const PlotSettings& settings, const PlotStyle& s
 TEST(StressPlotFrame, NetsTicksAndLetters) {
     QImage img = WhiteCanvas();
     QPainter p(&img);
-    DrawFrame(p, PlotStyle{});
+    drawFrame(p, PlotStyle{});
     p.end();
     for (const NetGeometry& n : kNets) {
         // Primitive circle (width 3) at the four cardinal points, white inside.
@@ -52,7 +52,7 @@ TEST(StressPlotFrame, NetsTicksAndLetters) {
         EXPECT_EQ(At(img, n.cx - n.R - 15, n.cy), kGray);
         EXPECT_EQ(At(img, n.cx + n.R + 25, n.cy), kWhite);
         // N: two uprights at cx -/+ 20 from y 17 to 37 and the diagonal between.
-        const int py = n.cy - n.R - 3 * LU + 2;
+        const int py = n.cy - n.R - 3 * kLengthUnit + 2;
         EXPECT_EQ(py, 37);
         EXPECT_EQ(At(img, n.cx - 20, py - 10), kGray);
         EXPECT_EQ(At(img, n.cx + 20, py - 10), kGray);
@@ -65,14 +65,14 @@ TEST(StressPlotFrame, NetsTicksAndLetters) {
 }
 
 TEST(StressPlotFrame, ColorLegendBoxesAlongTheBottom) {
-    ColorTable colors = DefaultColors();
+    ColorTable colors = defaultColors();
     QImage img = WhiteCanvas();
     QPainter p(&img);
-    DrawColorLegend(p, colors);
+    drawColorLegend(p, colors);
     p.end();
     for (int i = 0; i <= 10; ++i) {
         const int l = 850 + 30 * i;
-        EXPECT_EQ(At(img, l + 15, 985), ToQColor(colors[size_t(i)])) << "class " << i;
+        EXPECT_EQ(At(img, l + 15, 985), toQColor(colors[size_t(i)])) << "class " << i;
         EXPECT_EQ(At(img, l, 985), kBlack) << "left outline " << i;
         EXPECT_EQ(At(img, l + 29, 985), kBlack) << "right outline " << i;
         EXPECT_EQ(At(img, l + 15, 970), kBlack) << "top outline " << i;
@@ -82,15 +82,15 @@ TEST(StressPlotFrame, ColorLegendBoxesAlongTheBottom) {
     EXPECT_EQ(At(img, 1180, 985), kWhite);
     EXPECT_EQ(At(img, 1000, 969), kWhite);
     // Default class colours: the colour words of the table.
-    EXPECT_EQ(ToQColor(colors[0]), QColor(120, 0, 255));
-    EXPECT_EQ(ToQColor(colors[4]), QColor(18, 204, 123));
-    EXPECT_EQ(ToQColor(colors[10]), QColor(237, 0, 18));
+    EXPECT_EQ(toQColor(colors[0]), QColor(120, 0, 255));
+    EXPECT_EQ(toQColor(colors[4]), QColor(18, 204, 123));
+    EXPECT_EQ(toQColor(colors[10]), QColor(237, 0, 18));
 }
 
 TEST(StressPlotFrame, TailLegendShowsTailLengthPerPlunge) {
     QImage img = WhiteCanvas();
     QPainter p(&img);
-    DrawTailLegend(p, kHeadSmall);
+    drawTailLegend(p, kHeadSmall);
     p.end();
     for (int i = 0; i <= 9; ++i) {
         const int y = 1000 - 60 - 20 * i;
@@ -108,10 +108,10 @@ TEST(StressPlotStates, HeadLandsOnTheProjectedAxisInItsClassColour) {
     PlotSettings s;
     s.df = 0;
     const QImage img = Draw(m, s);
-    const QColor c4 = ToQColor(DefaultColors()[4]);
-    ASSERT_EQ(m.GridPoints[0].sri, 4);
+    const QColor c4 = toQColor(defaultColors()[4]);
+    ASSERT_EQ(m.gridPoints[0].ratioClass, 4);
     for (int net = 0; net < 2; ++net) {
-        const TPoint h = ProjectAxis(m.GridPoints[0].axis[net], net);
+        const CanvasPoint h = projectAxis(m.gridPoints[0].axis[net], net);
         EXPECT_EQ(At(img, h.x, h.y), c4) << "net " << net;
         EXPECT_EQ(At(img, h.x - 12, h.y + 11), c4);   // head covers x-12 .. x+11
         EXPECT_EQ(At(img, h.x + 13, h.y + 13), kBlack); // shadow corner
@@ -131,10 +131,10 @@ TEST(StressPlotStates, TailLengthAndDirectionFromTheOtherAxis) {
         PlotStyle style;
         style.headSize = kHeadTiny;
         const QImage img = Draw(m, s, style);
-        const QColor col = ToQColor(DefaultColors()[5]);
-        const TPoint h = ProjectAxis(m.GridPoints[0].axis[0], 0);
-        const TPoint end{h.x + c.right, h.y - c.up};
-        EXPECT_EQ(TailEnd(h, m.GridPoints[0].axis[1]), end) << c.s3az << "/" << c.s3pl;
+        const QColor col = toQColor(defaultColors()[5]);
+        const CanvasPoint h = projectAxis(m.gridPoints[0].axis[0], 0);
+        const CanvasPoint end{h.x + c.right, h.y - c.up};
+        EXPECT_EQ(tadpoleTailEnd(h, m.gridPoints[0].axis[1]), end) << c.s3az << "/" << c.s3pl;
         // One unit short of the end is tail colour, a few beyond is not.
         const int sx = c.right ? 1 : 0, sy = c.up ? 1 : 0;
         EXPECT_EQ(At(img, end.x - sx, end.y + sy), col) << c.s3az << "/" << c.s3pl;
@@ -149,8 +149,8 @@ TEST(StressPlotStates, HeadOnlyDrawsNoTail) {
     PlotStyle style;
     style.drawTail = false;
     const QImage img = Draw(m, s, style);
-    const TPoint h = ProjectAxis(m.GridPoints[0].axis[0], 0);
-    EXPECT_EQ(At(img, h.x, h.y), ToQColor(DefaultColors()[5]));
+    const CanvasPoint h = projectAxis(m.gridPoints[0].axis[0], 0);
+    EXPECT_EQ(At(img, h.x, h.y), toQColor(defaultColors()[5]));
     EXPECT_EQ(At(img, h.x, h.y - 30), kWhite);
 }
 
@@ -158,22 +158,22 @@ TEST(StressPlotStates, JitterThatLeavesTheNetMovesToTheOppositeSide) {
     // Horizontal sigma1 trending E sits on the primitive at (950, 515): any
     // offset to the right would leave the net.
     ResultModel m = ModelOf({{90, 0, 0, 90, 1.0f, 1}});
-    EXPECT_EQ(ProjectAxis(m.GridPoints[0].axis[0], 0), (TPoint{950, 515}));
+    EXPECT_EQ(projectAxis(m.gridPoints[0].axis[0], 0), (CanvasPoint{950, 515}));
     PlotSettings s;
     s.df = 3;
     PlotStyle style;
     style.drawTail = false;
     const QImage img = Draw(m, s, style);
-    TRandomGenerator g;
-    const double u1 = g.Next(), u2 = g.Next();
-    const int ox = quillon::viewer::RoundToInt((0.5 - u2) * 90);
-    const int oy = quillon::viewer::RoundToInt((0.5 - u1) * 90);
+    JitterRandom g;
+    const double u1 = g.next(), u2 = g.next();
+    const int ox = quillon::viewer::roundToInt((0.5 - u2) * 90);
+    const int oy = quillon::viewer::roundToInt((0.5 - u1) * 90);
     ASSERT_NE(ox, 0);
-    const QColor red = ToQColor(DefaultColors()[10]);
-    const TPoint inside{950 + ox, 515 + oy}, opposite{50 + ox, 515 + oy};
+    const QColor red = toQColor(defaultColors()[10]);
+    const CanvasPoint inside{950 + ox, 515 + oy}, opposite{50 + ox, 515 + oy};
     const bool leaves = (inside.x - 500) * (inside.x - 500) + (inside.y - 515) * (inside.y - 515) > 450 * 450;
-    const TPoint expected = leaves ? opposite : inside;
-    const TPoint other = leaves ? inside : opposite;
+    const CanvasPoint expected = leaves ? opposite : inside;
+    const CanvasPoint other = leaves ? inside : opposite;
     EXPECT_EQ(At(img, expected.x, expected.y), red);
     EXPECT_NE(At(img, other.x, other.y), red);
 }
@@ -197,14 +197,14 @@ TEST(StressPlotStates, BoundsAndEnhanceFactorSelect) {
     s.df = 0;
     s.srLo = s.srUp = 3;
     const QImage only3 = Draw(m, s);
-    const TPoint a = ProjectAxis(m.GridPoints[0].axis[0], 0);
-    const TPoint b = ProjectAxis(m.GridPoints[1].axis[0], 0);
-    EXPECT_EQ(At(only3, a.x, a.y), ToQColor(DefaultColors()[3]));
+    const CanvasPoint a = projectAxis(m.gridPoints[0].axis[0], 0);
+    const CanvasPoint b = projectAxis(m.gridPoints[1].axis[0], 0);
+    EXPECT_EQ(At(only3, a.x, a.y), toQColor(defaultColors()[3]));
     EXPECT_EQ(At(only3, b.x, b.y), kWhite);
     s.srLo = 0;
     s.srUp = 10;
     const QImage all = Draw(m, s);
-    EXPECT_EQ(At(all, b.x, b.y), ToQColor(DefaultColors()[7]));
+    EXPECT_EQ(At(all, b.x, b.y), toQColor(defaultColors()[7]));
 }
 
 TEST(StressPlotStates, LaterStatesLieOnTop) {
@@ -213,8 +213,8 @@ TEST(StressPlotStates, LaterStatesLieOnTop) {
     PlotSettings s;
     s.df = 0;
     const QImage img = Draw(m, s);
-    const TPoint h = ProjectAxis(m.GridPoints[0].axis[0], 0);
-    EXPECT_EQ(At(img, h.x, h.y), ToQColor(DefaultColors()[10]));
+    const CanvasPoint h = projectAxis(m.gridPoints[0].axis[0], 0);
+    EXPECT_EQ(At(img, h.x, h.y), toQColor(defaultColors()[10]));
 }
 
 TEST(StressPlotStates, TwoDrawsGiveIdenticalPicturesAndProgressFollows) {
@@ -223,11 +223,11 @@ TEST(StressPlotStates, TwoDrawsGiveIdenticalPicturesAndProgressFollows) {
     PlotSettings s;   // df 2: jittered
     std::vector<std::pair<int, int>> calls;
     auto drawOnce = [&] {
-        Selection sel = SelectStates(m, s);
+        Selection sel = selectStates(m, s);
         QImage img = WhiteCanvas();
         QPainter p(&img);
         calls.clear();
-        DrawSelectedStates(p, m, sel, s.df, PlotStyle{},
+        drawSelectedStates(p, m, sel, s.df, PlotStyle{},
                            [&](int pos, int max) { calls.emplace_back(pos, max); });
         return img;
     };
@@ -245,10 +245,10 @@ TEST(StressPlotExport, MetafileReadBackShowsTheSameSymbols) {
     ResultModel m = ModelOf({{10, 20, 190, 70, 0.1f, 2}, {120, 5, 30, 40, 0.6f, 3},
                              {300, 80, 120, 10, 0.9f, 4}, {90, 0, 0, 0, 0.4f, 6}}, 0.1f);
     PlotSettings s;
-    Selection sel = SelectStates(m, s);
+    Selection sel = selectStates(m, s);
     QPicture pic;
     QPainter p(&pic);
-    DrawSelectedStates(p, m, sel, s.df, PlotStyle{});
+    drawSelectedStates(p, m, sel, s.df, PlotStyle{});
     p.end();
     const QSize canvas(2000, 1000);
     QString error;

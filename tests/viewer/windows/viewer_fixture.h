@@ -13,7 +13,11 @@
 #include "viewer/platform/user_port.h"
 #include "viewer/windows/main_window.h"
 #include "viewer/windows/run_gui.h"
-#include "viewer/windows/secondary_windows.h"
+#include "viewer/windows/about_box.h"
+#include "viewer/windows/fault_data_window.h"
+#include "viewer/windows/measurement_window.h"
+#include "viewer/windows/mohr_window.h"
+#include "viewer/windows/palette_window.h"
 
 namespace quillon::testing {
 
@@ -63,7 +67,7 @@ public:
 
     // The windows as the program creates them, the main window shown.
     void Start() {
-        windows = viewer::CreateViewerWindows(home, port);
+        windows = viewer::createViewerWindows(home, port);
         main = windows->main.get();
         main->show();
     }
@@ -72,7 +76,7 @@ public:
     QString home;
     platform::ScriptedUserPort port;
     std::unique_ptr<viewer::ViewerWindows> windows;
-    viewer::TFormM5main* main = nullptr;
+    viewer::MainWindow* main = nullptr;
 };
 
 }  // namespace quillon::testing

@@ -1,12 +1,9 @@
-#include "viewer/windows/secondary_windows.h"
+#include "viewer/windows/about_box.h"
 
-#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMenuBar>
 #include <QPainter>
 #include <QPixmap>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -17,17 +14,17 @@ namespace quillon::viewer {
 namespace {
 
 // The logo: a small sigma1 net with a few coloured tadpoles.
-QPixmap Logo() {
+QPixmap logoPixmap() {
     QPixmap pm(64, 64);
     pm.fill(Qt::white);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(QColor(128, 128, 128), 2));
     p.drawEllipse(QRectF(4, 4, 56, 56));
-    const ColorTable colors = DefaultColors();
+    const ColorTable colors = defaultColors();
     const QPointF heads[] = {{24, 22}, {30, 26}, {38, 30}, {28, 38}, {42, 40}};
     for (int i = 0; i < 5; ++i) {
-        const QColor c = ToQColor(colors[size_t(2 * i)]);
+        const QColor c = toQColor(colors[size_t(2 * i)]);
         p.setPen(QPen(c, 2));
         p.drawLine(heads[i], heads[i] + QPointF(8, -6));
         p.fillRect(QRectF(heads[i] - QPointF(3, 3), QSizeF(6, 6)), c);
@@ -36,28 +33,28 @@ QPixmap Logo() {
 }
 
 // The banner: the eleven stress-ratio colours as a strip.
-QPixmap Banner() {
+QPixmap bannerPixmap() {
     QPixmap pm(220, 14);
     QPainter p(&pm);
-    const ColorTable colors = DefaultColors();
-    for (int i = 0; i <= 10; ++i) p.fillRect(QRect(i * 20, 0, 20, 14), ToQColor(colors[size_t(i)]));
+    const ColorTable colors = defaultColors();
+    for (int i = 0; i <= 10; ++i) p.fillRect(QRect(i * 20, 0, 20, 14), toQColor(colors[size_t(i)]));
     return pm;
 }
 
 }  // namespace
 
-TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent) {
-    setObjectName("FormAbout");
+AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
+    setObjectName("AboutBox");
     setWindowTitle("QL Visualizer");
     setModal(false);
     auto* layout = new QVBoxLayout(this);
     auto* top = new QHBoxLayout;
     auto* logo = new QLabel;
-    logo->setPixmap(Logo());
+    logo->setPixmap(logoPixmap());
     top->addWidget(logo);
     auto* names = new QVBoxLayout;
     auto* name = new QLabel("QL Viewer");
-    name->setObjectName("ProductName");
+    name->setObjectName("productName");
     QFont bold = name->font();
     bold.setBold(true);
     bold.setPointSize(bold.pointSize() + 4);
@@ -69,7 +66,7 @@ TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent) {
     top->addLayout(names);
     layout->addLayout(top);
     auto* banner = new QLabel;
-    banner->setPixmap(Banner());
+    banner->setPixmap(bannerPixmap());
     layout->addWidget(banner);
     auto* comments = new QLabel("Post Processor of the Quillon\n\n"
                                 "Stress inversion of fault-slip data\n"
@@ -78,50 +75,9 @@ TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent) {
     comments->setObjectName("Comments");
     layout->addWidget(comments);
     auto* ok = new QPushButton("OK");
-    ok->setObjectName("OKButton");
+    ok->setObjectName("okButton");
     connect(ok, &QPushButton::clicked, this, &QWidget::hide);
     layout->addWidget(ok, 0, Qt::AlignHCenter);
-}
-
-TFormColor::TFormColor(QWidget* parent) : QMainWindow(parent) {
-    setObjectName("FormColor");
-    setWindowTitle(" Colors");
-    resize(320, 240);
-}
-
-TFormFD::TFormFD(QWidget* parent) : QMainWindow(parent) {
-    setObjectName("FormFD");
-    setWindowTitle(" Fault-Slip Data");
-    MenuProjection = menuBar()->addMenu("&Projection");
-    MenuProjection->menuAction()->setVisible(false);
-    resize(640, 480);
-}
-
-void TFormFD::InitializeHistogram() { ++histogramResets; }
-void TFormFD::FillStringGridwithFaultData() { ++gridFills; }
-void TFormFD::Draw_SGC(int) {}
-void TFormFD::Draw_TLD(int) {}
-void TFormFD::Wipe_ImageSelectedFault() {}
-void TFormFD::Terminate() {}
-
-void TFormFD::closeEvent(QCloseEvent* e) {
-    e->accept();
-    if (OnTerminateRequest) OnTerminateRequest();
-}
-
-TForm_statwindow::TForm_statwindow(QWidget* parent) : QMainWindow(parent) {
-    setObjectName("Form_statwindow");
-    setWindowTitle("Result of Measurement");
-    Memo = new QPlainTextEdit(this);
-    Memo->setReadOnly(true);
-    setCentralWidget(Memo);
-    resize(400, 301);
-}
-
-TFormMohr::TFormMohr(QWidget* parent) : QMainWindow(parent) {
-    setObjectName("FormMohr");
-    setWindowTitle("Mohr Diagram");
-    resize(480, 400);
 }
 
 }  // namespace quillon::viewer
