@@ -89,6 +89,9 @@ public:
     // target of an export or copy.
     platform::PaintFn plotPainter();
     void showCursorDirection(int X, int Y);
+    // Takes `colors` as the palette of the stress-ratio classes: the colour
+    // strip repaints now, the stereonets at their next drawing.
+    void applyPalette(const ColorTable& colors);
     void saveCoordinates(int kind);
     void endProgram();
     // Opens a result named on the command line, as File > Open does.

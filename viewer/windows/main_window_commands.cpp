@@ -244,6 +244,11 @@ void MainWindow::colorStripPressed(int cell, Qt::MouseButton button) {
     if (button == Qt::RightButton) draw();
 }
 
+void MainWindow::applyPalette(const ColorTable& colors) {
+    plotStyle.colors = colors;
+    colorStrip_->setColors(colors);
+}
+
 void MainWindow::showCursorDirection(int X, int Y) {
     const CanvasPoint canvas = screenToCanvas(X, Y, plotImage_->height());
     const AxisOnNet a = pointToAxis(canvas);
