@@ -122,19 +122,22 @@ HWY_INLINE int FormBlock(D16 d, D8 d8, const LazySums& lazy, std::size_t b) {
     return MaxLane(d, m);
 }
 
-// The largest total T_(k-1) + s over block b (formed).
-HWY_INLINE int BlockTotalMax(D16 d, D8 d8, const std::int16_t* HWY_RESTRICT t, const std::int8_t* HWY_RESTRICT s,
-                             std::size_t b) {
+// How the totals T_(k-1) + s of block b (formed) compare with bar: 1 when
+// one lies above it, 0 when none does and one equals it, -1 when all lie below.
+HWY_INLINE int BlockAgainstBar(D16 d, D8 d8, const std::int16_t* HWY_RESTRICT t, const std::int8_t* HWY_RESTRICT s,
+                               std::size_t b, int bar) {
     const std::size_t N = hn::Lanes(d);
     const std::size_t g0 = b * kBlockStates;
     if (N > kBlockStates) {
         int m = INT16_MIN;
         for (std::size_t g = g0; g < g0 + kBlockStates; ++g) m = t[g] + s[g] > m ? t[g] + s[g] : m;
-        return m;
+        return m > bar ? 1 : (m == bar ? 0 : -1);
     }
     auto m = Totals(d, d8, t, s, g0);
     for (std::size_t g = g0 + N; g < g0 + kBlockStates; g += N) m = hn::Max(m, Totals(d, d8, t, s, g));
-    return MaxLane(d, m);
+    const auto vbar = hn::Set(d, static_cast<std::int16_t>(bar));
+    if (!hn::AllFalse(d, hn::Gt(m, vbar))) return 1;
+    return hn::AllFalse(d, hn::Eq(m, vbar)) ? -1 : 0;
 }
 
 // Looks at block b of a leaf; returns true when a total above bar is there.
@@ -148,9 +151,9 @@ HWY_INLINE bool LookAtBlock(D16 d, D8 d8, const LazySums& lazy, const std::int8_
         lazy.formed[b] = 1;
         if (lazy.bound[b] + ms[b] < bar) return false;
     }
-    const int m = BlockTotalMax(d, d8, lazy.sums, s, b);
-    if (m > bar) return true;
-    if (m < bar) return false;
+    const int against = BlockAgainstBar(d, d8, lazy.sums, s, b, bar);
+    if (against > 0) return true;
+    if (against < 0) return false;
     // Some totals equal the bar: the lowest number among them.
     const std::size_t g0 = b * kBlockStates;
     const std::size_t N = hn::Lanes(d);
