@@ -13,8 +13,10 @@
 //   well, so that F_j costs one "and" of two bit sets at every level; a level
 //   is pruned before its partial sum is formed;
 // - a prefix of k - 1 data does not form its partial sum T_(k-1) over the
-//   whole grid: it bounds T_(k-1) block by block by the block maxima of
-//   T_(k-2) and of its last datum, and its leaves form the blocks they need;
+//   whole grid: it bounds T_(k-1) block by block by the block maxima (or
+//   bounds) of T_(k-2) and of its last datum, and its leaves form the blocks
+//   they need. From k = 5 on, T_(k-2) is formed in the same way, block by
+//   block where a block of T_(k-1) needs it;
 // - a leaf does not search for its winner over the grid. The winner votes only
 //   when it is compatible with all k data, so the leaf first takes the largest
 //   total among the states compatible with all its data (read from F_(k-1) and
@@ -341,6 +343,9 @@ public:
             words_[j].assign(blocks, 0);
         }
         base_max_.assign(blocks, 0);
+        prev_max_.assign(blocks, 0);
+        parent_bound_.assign(blocks, 0);
+        parent_formed_.assign(blocks, 0);
         bound_.assign(blocks, 0);
         formed_.assign(blocks, 0);
         mask_.assign((blocks + 63) / 64 + 1, 0);
@@ -365,6 +370,7 @@ public:
         } else {
             fk::sum_pair(sums_[2].get(), layout_.score(i1), layout_.score(i2), n_pad_);
             if (tree_.k == 4) fk::block_max(sums_[2].get(), n_blocks_, base_max_.data());
+            if (tree_.k == 5) fk::block_max(sums_[2].get(), n_blocks_, prev_max_.data());
             level(3, compatible);
         }
         progress_.unit_done();
@@ -427,9 +433,17 @@ private:
                 // T_(k-1) is formed by the leaves, where they need it.
                 leaves(true, i);
             } else if (j + 2 == tree_.k) {
-                // The leaves bound T_(k-1) by the block maxima of T_(k-2).
+                // T_(k-2) is formed block by block too, where a block of
+                // T_(k-1) needs it; its bounds start from the block maxima of
+                // T_(k-3).
+                fk::sum_next(parent_bound_.data(), prev_max_.data(), layout_.block_max(i), n_blocks_);
+                std::fill(parent_formed_.begin(), parent_formed_.end(), std::uint8_t{0});
+                parent_ = {sums_[j - 1].get(), layout_.score(i), sums_[j].get(), parent_bound_.data(),
+                           parent_formed_.data(), n_blocks_, nullptr};
+                level(j + 1, compatible);
+            } else if (j + 3 == tree_.k) {
                 fk::sum_next_block_max(sums_[j].get(), sums_[j - 1].get(), layout_.score(i), n_blocks_,
-                                       base_max_.data());
+                                       prev_max_.data());
                 level(j + 1, compatible);
             } else {
                 fk::sum_next(sums_[j].get(), sums_[j - 1].get(), layout_.score(i), n_pad_);
@@ -445,11 +459,15 @@ private:
         const int k = tree_.k;
         const std::uint64_t* f = flags_[k - 1].data();
         if (compatible) {
-            // The bounds of T_(k-1).
-            fk::sum_next(bound_.data(), base_max_.data(), layout_.block_max(last), n_blocks_);
+            // The bounds of T_(k-1): from the bounds of the lazy T_(k-2)
+            // (exact where formed) when k >= 5, else from the block maxima of
+            // the complete T_(k-2).
+            const bool two_lazy = k >= 5;
+            fk::sum_next(bound_.data(), two_lazy ? parent_bound_.data() : base_max_.data(), layout_.block_max(last),
+                         n_blocks_);
             std::fill(formed_.begin(), formed_.end(), std::uint8_t{0});
             lazy_ = {sums_[k - 2].get(), layout_.score(last), sums_[k - 1].get(), bound_.data(), formed_.data(),
-                     n_blocks_};
+                     n_blocks_, two_lazy ? &parent_ : nullptr};
             hint_ = n_blocks_;
         }
         for (std::int32_t i = tree_.first(subset_[k - 1]); i <= tree_.last(k); ++i) {
@@ -493,7 +511,11 @@ private:
     const std::size_t n_blocks_;
     hwy::AlignedFreeUniquePtr<std::int16_t[]> sums_[kMaxK + 1];
     std::vector<std::uint64_t> flags_[kMaxK + 1];
-    std::vector<std::int16_t> base_max_;   // block maxima of T_(k-2)
+    std::vector<std::int16_t> base_max_;   // k = 3, 4: block maxima of T_(k-2)
+    std::vector<std::int16_t> prev_max_;   // k >= 5: block maxima of T_(k-3)
+    std::vector<std::int16_t> parent_bound_;  // k >= 5: bounds of T_(k-2), exact where formed
+    std::vector<std::uint8_t> parent_formed_;
+    fk::LazySums parent_{};                // k >= 5: the lazy T_(k-2)
     std::vector<std::int16_t> bound_;      // bounds of T_(k-1), exact where formed
     std::vector<std::uint8_t> formed_;
     std::vector<std::uint32_t> words_[kMaxK + 1];  // words of F_j with a true bit: the first n_words_[j]

@@ -97,13 +97,11 @@ void SumNextBlockMax(std::int16_t* HWY_RESTRICT t, const std::int16_t* HWY_RESTR
     }
 }
 
-// Forms the sums of block b of a lazy T_(k-1) and returns their maximum.
-HWY_INLINE int FormBlock(D16 d, D8 d8, const LazySums& lazy, std::size_t b) {
+// sums = base + score over block b; returns their maximum.
+HWY_INLINE int FormSums(D16 d, D8 d8, const std::int16_t* HWY_RESTRICT base, const std::int8_t* HWY_RESTRICT score,
+                        std::int16_t* HWY_RESTRICT sums, std::size_t b) {
     const std::size_t N = hn::Lanes(d);
     const std::size_t g0 = b * kBlockStates;
-    const std::int16_t* HWY_RESTRICT base = lazy.base;
-    const std::int8_t* HWY_RESTRICT score = lazy.score;
-    std::int16_t* HWY_RESTRICT sums = lazy.sums;
     if (N > kBlockStates) {  // vectors longer than a block: state by state
         int m = INT16_MIN;
         for (std::size_t g = g0; g < g0 + kBlockStates; ++g) {
@@ -120,6 +118,17 @@ HWY_INLINE int FormBlock(D16 d, D8 d8, const LazySums& lazy, std::size_t b) {
         m = hn::Max(m, v);
     }
     return MaxLane(d, m);
+}
+
+// Forms block b of a lazy T_(k-1) (and first that of a lazy T_(k-2) under it)
+// and returns the maximum of its sums.
+HWY_INLINE int FormBlock(D16 d, D8 d8, const LazySums& lazy, std::size_t b) {
+    const LazySums* parent = lazy.parent;
+    if (parent != nullptr && parent->formed[b] == 0) {
+        parent->bound[b] = static_cast<std::int16_t>(FormSums(d, d8, parent->base, parent->score, parent->sums, b));
+        parent->formed[b] = 1;
+    }
+    return FormSums(d, d8, lazy.base, lazy.score, lazy.sums, b);
 }
 
 // How the totals T_(k-1) + s of block b (formed) compare with bar: 1 when

@@ -35,6 +35,10 @@ void sum_next_block_max(std::int16_t* t, const std::int16_t* prev, const std::in
 // T_(k-2) at every position. bound[b] starts as an upper bound of T_(k-1) over
 // block b (the block maximum of base plus that of score) and becomes the exact
 // block maximum once the block is formed.
+//
+// base may itself be lazy: then parent describes T_(k-2) (its sums are base),
+// formed block by block in the same way from a complete T_(k-3), and a block
+// of T_(k-1) forms its block of T_(k-2) first.
 struct LazySums {
     const std::int16_t* base;
     const std::int8_t* score;
@@ -42,6 +46,7 @@ struct LazySums {
     std::int16_t* bound;       // n_blocks entries
     std::uint8_t* formed;      // n_blocks entries, 0 or 1
     std::size_t n_blocks;
+    const LazySums* parent = nullptr;  // the lazy T_(k-2), or none (base complete)
 };
 
 // The largest total T_(k-1) + s over the states compatible with all k data:

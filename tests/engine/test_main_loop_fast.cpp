@@ -265,17 +265,24 @@ TEST_F(FastLoopTargets, ProgressAndPruningOverThousands) {
 }
 
 TEST_F(FastLoopTargets, MediumCase) {
-    // A grid large enough for every chunk and list path to matter, with votes
-    // on many states (checked against the brute-force oracle too).
-    const Case c{Kind::Correlated, 0.15, 22, 3001, 4, Enumeration::AllSubsets, 7};
-    const Tables t = make_tables(c);
-    const auto oracle = testing::oracle_votes(t.input());
-    EXPECT_GT(std::count_if(oracle.begin(), oracle.end(), [](std::int32_t v) { return v > 0; }), 10);
-    for (const std::int64_t target : targets()) {
-        select(target);
-        for (const int threads : {1, 2}) {
-            SCOPED_TRACE(std::string(hwy::TargetName(target)) + " threads " + std::to_string(threads));
-            EXPECT_EQ(run_fast(t.input(), threads).votes, oracle);
+    // A grid of many blocks, so that the partial sums formed block by block
+    // (T_(k-1) and, from k = 5 on, T_(k-2)) leave most blocks unformed, with
+    // votes on many states (checked against the brute-force oracle too).
+    const Case cases[] = {{Kind::Correlated, 0.15, 22, 3001, 4, Enumeration::AllSubsets, 7},
+                          {Kind::Correlated, 0.2, 17, 3001, 5, Enumeration::AllSubsets, 8},
+                          {Kind::Correlated, 0.25, 14, 2000, 6, Enumeration::AllSubsets, 9},
+                          {Kind::Correlated, 0.2, 20, 2500, 5, Enumeration::FocalPairs, 10}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(describe(c));
+        const Tables t = make_tables(c);
+        const auto oracle = testing::oracle_votes(t.input());
+        EXPECT_GT(std::count_if(oracle.begin(), oracle.end(), [](std::int32_t v) { return v > 0; }), 10);
+        for (const std::int64_t target : targets()) {
+            select(target);
+            for (const int threads : {1, 2}) {
+                SCOPED_TRACE(std::string(hwy::TargetName(target)) + " threads " + std::to_string(threads));
+                EXPECT_EQ(run_fast(t.input(), threads).votes, oracle);
+            }
         }
     }
 }
