@@ -6,8 +6,8 @@
 # batch runs of both programs (start-up, main loop and result file) on 1 and 2
 # threads, the two programs in turn, each run repeated; the quickest run of
 # each counts. It prints subsets per second (C(n, k) over the wall time of the
-# whole run) and the ratio new / base, and checks that both programs write the
-# same votes.
+# whole run) and the ratio new / base, the ratio of the CPU times as well, and
+# checks that both programs write the same votes.
 #
 # usage: bench/compare_qlmain.sh [--base COMMIT | --base-qlmain QLMAIN] [--new QLMAIN] [--repeat N]
 #                                [--only W5,W6,...] [--keep]
@@ -90,18 +90,28 @@ workloads=(
 # C(n, k) without overflow for the sizes used here.
 choose() { awk -v n="$1" -v k="$2" 'BEGIN { c = 1; for (i = 1; i <= k; i++) c = c * (n - k + i) / i; printf "%.0f", c }'; }
 
-# Wall seconds of one whole batch run.
+# Wall and CPU (user + system) seconds of one whole batch run, "wall cpu".
 run_once() {
     local program=$1 data=$2 result=$3 k=$4 threads=$5
     local start end
     start=$(date +%s.%N)
-    (cd "$home" && "$program" --data "$data" --result "$result" --class 1 -k "$k" --threads "$threads" \
-        --overwrite > /dev/null)
+    if [ -x /usr/bin/time ]; then
+        (cd "$home" && /usr/bin/time -f "%U %S" -o "$work/cpu" "$program" --data "$data" --result "$result" \
+            --class 1 -k "$k" --threads "$threads" --overwrite > /dev/null)
+    else
+        (cd "$home" && "$program" --data "$data" --result "$result" --class 1 -k "$k" --threads "$threads" \
+            --overwrite > /dev/null)
+        echo "0 0" > "$work/cpu"
+    fi
     end=$(date +%s.%N)
-    awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f", b - a }'
+    awk -v a="$start" -v b="$end" '{ printf "%.3f %.3f", b - a, $1 + $2 }' "$work/cpu"
 }
 
-printf "\n%-4s %-34s %7s %12s %14s %14s %7s\n" "" "workload" "threads" "subsets" "base subs/s" "new subs/s" "new/base"
+# The smaller of two numbers ("" counts as none).
+smaller() { awk -v a="$1" -v b="$2" 'BEGIN { print (b == "" || a < b) ? a : b }'; }
+
+printf "\n%-4s %-34s %7s %10s %12s %12s %8s %9s\n" "" "workload" "threads" "subsets" "base subs/s" "new subs/s" \
+    "new/base" "(by CPU)"
 status=0
 for w in "${workloads[@]}"; do
     IFS='|' read -r name k noise count s1 s2 <<< "$w"
@@ -115,21 +125,24 @@ for w in "${workloads[@]}"; do
     stresses=$(( ${#stress_args[@]} / 2 ))
     what="$n faults, $stresses stress(es), noise $noise, k = $k"
     for threads in 1 2; do
-        best_old=""; best_new=""
+        wall_old=""; wall_new=""; cpu_old=""; cpu_new=""
         for ((r = 0; r < repeat; ++r)); do
-            t=$(run_once "$old" "$data" "$home/$name.base.ql4" "$k" "$threads")
-            best_old=$(awk -v a="$t" -v b="$best_old" 'BEGIN { print (b == "" || a < b) ? a : b }')
-            t=$(run_once "$new" "$data" "$home/$name.new.ql4" "$k" "$threads")
-            best_new=$(awk -v a="$t" -v b="$best_new" 'BEGIN { print (b == "" || a < b) ? a : b }')
+            read -r wall cpu <<< "$(run_once "$old" "$data" "$home/$name.base.ql4" "$k" "$threads")"
+            wall_old=$(smaller "$wall" "$wall_old"); cpu_old=$(smaller "$cpu" "$cpu_old")
+            read -r wall cpu <<< "$(run_once "$new" "$data" "$home/$name.new.ql4" "$k" "$threads")"
+            wall_new=$(smaller "$wall" "$wall_new"); cpu_new=$(smaller "$cpu" "$cpu_new")
         done
         if ! cmp -s <(grep -v '^Job ' "$home/$name.base.ql4") <(grep -v '^Job ' "$home/$name.new.ql4"); then
             echo "$name, $threads threads: the two programs wrote different results" >&2
             status=1
         fi
-        awk -v nm="$name" -v what="$what" -v th="$threads" -v s="$subsets" -v o="$best_old" -v nw="$best_new" \
-            'BEGIN { printf "%-4s %-34s %7d %12d %14.0f %14.0f %7.2f   (%.2f s, %.2f s)\n", nm, what, th, s, s / o, s / nw, o / nw, o, nw }'
+        awk -v nm="$name" -v what="$what" -v th="$threads" -v s="$subsets" -v o="$wall_old" -v nw="$wall_new" \
+            -v co="$cpu_old" -v cn="$cpu_new" \
+            'BEGIN { printf "%-4s %-34s %7d %10d %12.0f %12.0f %8.2f %9.2f   (wall %.2f s, %.2f s; CPU %.2f s, %.2f s)\n",
+                     nm, what, th, s, s / o, s / nw, o / nw, (cn > 0 ? co / cn : 0), o, nw, co, cn }'
     done
 done
 echo
-echo "Whole runs, the quickest of $repeat per program; results (votes) of both programs compared."
+echo "Whole runs, the quickest of $repeat per program (wall clock; CPU time of the quickest by CPU in"
+echo "\"by CPU\": on a busy machine that ratio is the steadier one); results of both programs compared."
 exit $status
