@@ -112,9 +112,9 @@ void MainWindow::buildWindow() {
     imageHolder_ = new QWidget(plotPanel_);
     imageHolder_->installEventFilter(this);
     plotImage_ = new PlotImage(imageHolder_);
-    connect(plotImage_, &PlotImage::mouseMovedTo, this, [this](int x, int y) {
-        if (designationStep == StepIdle) showCursorDirection(x, y);
-    });
+    connect(plotImage_, &PlotImage::mouseMovedTo, this, &MainWindow::plotMouseMoved);
+    connect(plotImage_, &PlotImage::mouseReleasedAt, this, &MainWindow::plotMouseReleased);
+    connect(plotImage_, &PlotImage::doubleClickedAt, this, &MainWindow::plotDoubleClicked);
     plotLayout->addWidget(sigma1);
     plotLayout->addWidget(imageHolder_, 1);
     plotLayout->addWidget(sigma3);
@@ -129,7 +129,7 @@ void MainWindow::buildWindow() {
     proShortcut->setObjectName("proModeShortcut");
     connect(proShortcut, &QShortcut::activated, this, &MainWindow::enterProMode);
 
-    designationPurpose = 0;
+    designationPurpose = DesignationPurpose::None;
     model.showGridFileName = false;
     updateEfDfStatus();
 
@@ -183,12 +183,19 @@ void MainWindow::buildMenus() {
     QMenu* measurement = menuBar()->addMenu("&Measurement");
     QMenu* misfit = measurement->addMenu("&Misfit Angles");
     misfit->menuAction()->setObjectName("misfitAnglesMenu");
-    add(misfit, "designateByMouseAction", "Designate by &Mouse");
-    add(misfit, "designateByKeyboardAction", "Designate an Axis through &Keyboard");
+    connect(add(misfit, "designateByMouseAction", "Designate by &Mouse"), &QAction::triggered, this,
+            &MainWindow::startMisfitDesignationByMouse);
+    connect(add(misfit, "designateByKeyboardAction", "Designate an Axis through &Keyboard"), &QAction::triggered,
+            this, &MainWindow::startMisfitDesignationByKeyboard);
+    // Beyond the two ways above: the whole state typed at once.
+    connect(add(misfit, "designateByValuesAction", "Designate a Whole &State ..."), &QAction::triggered, this,
+            &MainWindow::showStressDialog);
     measurement->addSeparator();
-    add(measurement, "angularDistanceAction", "&Angular Stress Distance");
+    connect(add(measurement, "angularDistanceAction", "&Angular Stress Distance"), &QAction::triggered, this,
+            &MainWindow::startAngularDistance);
     measurement->addSeparator();
-    add(measurement, "globalAverageAction", "&Global Average and Spread");
+    connect(add(measurement, "globalAverageAction", "&Global Average and Spread"), &QAction::triggered, this,
+            &MainWindow::showGlobalAverage);
 
     QMenu* view = menuBar()->addMenu("&View");
     QMenu* enh = view->addMenu("&Enhance Factor");
@@ -329,14 +336,8 @@ void MainWindow::buildTopPanel(QWidget* top) {
     });
 
     // Panels of the measurement tools, hidden until a designation needs them.
-    stressRatioPanel_ = new QFrame(top);
-    stressRatioPanel_->setObjectName("stressRatioPanel");
-    stressRatioPanel_->setGeometry(280, 1, 200, 78);
-    stressRatioPanel_->hide();
-    keyboardPanel_ = new QFrame(top);
-    keyboardPanel_->setObjectName("keyboardPanel");
-    keyboardPanel_->setGeometry(1, 1, 340, 78);
-    keyboardPanel_->hide();
+    buildDesignationPanels(top);
+    connect(colorStrip_, &ColorStrip::cellReleased, this, [this](int cell) { colorStripReleased(cell); });
 
     // The enhance-factor panel of "Other ...".
     enhancePanel_ = new QFrame(top);
@@ -409,7 +410,7 @@ void MainWindow::initializeOnFirstShow() {
     loadRecentFiles();
     programEnded = false;
     plotStyle.drawTail = headAndTail_->isChecked();
-    designationStep = StepIdle;
+    designationStep = DesignationStep::Idle;
     plotBitmap.fill(Qt::white);
     {
         QPainter p(&plotBitmap);
@@ -452,7 +453,13 @@ void MainWindow::fitPlotToPanel() {
         plotImage_->setGeometry(0, 0, W, W / 2);
 }
 
-void MainWindow::showCanvas() { plotImage_->setPicture(plotBitmap); }
+void MainWindow::showCanvas() {
+    // The shown image starts as a copy of the canvas; designation marks are
+    // drawn on the copy only, so a Draw removes them.
+    shownImage_ = plotBitmap;
+    circleShown_ = arcShown_ = false;
+    plotImage_->setPicture(shownImage_);
+}
 
 // ---------------------------------------------------------------- status bar
 
@@ -539,7 +546,7 @@ void MainWindow::showAboutBox() {
 
 void MainWindow::enterProMode() {
     model.showGridFileName = true;
-    if (windows_.dataWindow && windows_.dataWindow->projectionMenu) windows_.dataWindow->projectionMenu->menuAction()->setVisible(true);
+    if (windows_.dataWindow) windows_.dataWindow->revealProjectionMenu();
     tinyHead_->setVisible(true);
     for (int tag = 0; tag <= 7; ++tag) enhanceItems_[size_t(tag)]->setVisible(true);
     port_.message(this, "QLV Professional Mode!");

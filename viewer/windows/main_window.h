@@ -23,6 +23,7 @@ class QLineEdit;
 class QMenu;
 class QProgressBar;
 class QPushButton;
+class QRadioButton;
 class QSlider;
 
 namespace quillon::platform {
@@ -48,8 +49,22 @@ struct SecondaryWindows {
     MohrWindow* mohr = nullptr;
 };
 
-// Designation steps of the measurement tools; STEP0 is "no designation running".
-enum DesignationStep { StepIdle = 0 };
+// Where a stress designation stands: nothing running; the first axis, the
+// second axis (on the arc perpendicular to the first) and the stress ratio of
+// the state; the same three for the second state of a distance measurement;
+// the first axis being typed on the keyboard panel.
+enum class DesignationStep {
+    Idle,
+    FirstAxis,
+    SecondAxis,
+    StressRatio,
+    SecondStateFirstAxis,
+    SecondStateSecondAxis,
+    SecondStateStressRatio,
+    KeyboardAxis,
+};
+// What the designated state is for.
+enum class DesignationPurpose { None, Misfits, Distance };
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -70,8 +85,10 @@ public:
     QByteArray plotMetafile;           // the plot as last drawn anew into a metafile (export, copy)
     QStringList recentFiles;       // recent result files, most recent first
     bool programEnded = false;
-    int designationStep = StepIdle;
-    int designationPurpose = 0;
+    DesignationStep designationStep = DesignationStep::Idle;
+    DesignationPurpose designationPurpose = DesignationPurpose::None;
+    // The second state of a distance measurement (the first is model.designatedStress).
+    StressState designatedStress2 = undefinedStressState();
 
     // ---- operations ----
     bool loadResultFile(const QString& path);
@@ -92,6 +109,41 @@ public:
     // Takes `colors` as the palette of the stress-ratio classes: the colour
     // strip repaints now, the stereonets at their next drawing.
     void applyPalette(const ColorTable& colors);
+
+    // ---- stress designation (misfit measurement and angular stress distance) ----
+    void startMisfitDesignationByMouse();
+    void startMisfitDesignationByKeyboard();
+    void startAngularDistance();
+    // Mouse on the image of the nets, in the image's own pixels.
+    void plotMouseMoved(int X, int Y);
+    void plotMouseReleased(int X, int Y);
+    void plotDoubleClicked(int X, int Y);
+    void colorStripReleased(int cell);
+    // "OK" of the stress-ratio panel.
+    void acceptPhiField();
+    // "Confirm Parameters" of the keyboard panel.
+    void confirmKeyboardAxis();
+    void previewKeyboardAxis();
+    // Escape: ends a running designation and removes its preview marks.
+    void cancelDesignation();
+    // Designates a whole state for the misfit measurement, as a completed
+    // mouse designation would; refuses (with a message) axes that are not
+    // perpendicular within 1 degree and values out of range.
+    bool designateStressState(const StressState& state);
+    void showStressDialog();
+    void showGlobalAverage();
+    // The 181 canvas points of the arc of directions perpendicular to `pole`,
+    // on the net other than `net`.
+    static std::array<CanvasPoint, 181> arcPoints(const Direction& pole, int net,
+                                                  std::array<Direction, 181>* directions = nullptr);
+    QFrame* keyboardPanel() const { return keyboardPanel_; }
+    QFrame* stressRatioPanel() const { return stressRatioPanel_; }
+    QLineEdit* azimuthEdit() const { return azEdit_; }
+    QLineEdit* plungeEdit() const { return plEdit_; }
+    QLineEdit* phiEdit() const { return phiEdit_; }
+    QRadioButton* sigma3Radio() const { return sigma3Radio_; }
+    // The image of the nets as shown, preview marks included.
+    const QImage& shownImage() const { return shownImage_; }
     void saveCoordinates(int kind);
     void endProgram();
     // Opens a result named on the command line, as File > Open does.
@@ -144,6 +196,7 @@ signals:
     void drawProgress(int position, int maximum);
 
 protected:
+    void keyPressEvent(QKeyEvent* e) override;
     void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
@@ -165,6 +218,19 @@ private:
     void lowerBoundChanged(int value);
     void colorStripPressed(int cell, Qt::MouseButton button);
     void showCanvas();
+    void buildDesignationPanels(QWidget* top);
+    void beginDesignation(DesignationPurpose purpose, DesignationStep step);
+    void finishDesignation();
+    void trackFirstAxis(CanvasPoint at);
+    // The arc point nearest `at`: its index.
+    int trackSecondAxis(CanvasPoint at);
+    void giveStressRatio(float phi);
+    // Inverting-pen marks on the shown image: drawing one twice restores it.
+    void drawMarkerCircle(const QColor& color);
+    void drawMarkerArc(const QColor& color);
+    void setMarkerCircle(CanvasPoint centre);
+    void moveCircleAndArc(CanvasPoint centre, const Direction& pole, int net, const QColor& color);
+    StressState& stateBeingDesignated();
     void handleDroppedFiles(const QStringList& files);
 
     platform::UserPort& port_;
@@ -202,6 +268,21 @@ private:
     QPushButton* enhanceCancelButton_ = nullptr;
     std::array<QLabel*, 6> statusPanels_{};
     QProgressBar* progressBar_ = nullptr;
+
+    // Designation: the shown image with its marks, the marker circle's box and
+    // the arc (with the directions its points stand for), whether each is on
+    // the image now.
+    QImage shownImage_;
+    QRect markerCircle_;
+    bool circleShown_ = false;
+    std::array<CanvasPoint, 181> markerArc_{};
+    std::array<Direction, 181> arcDirections_{};
+    bool arcShown_ = false;
+    QLineEdit* azEdit_ = nullptr;
+    QLineEdit* plEdit_ = nullptr;
+    QLineEdit* phiEdit_ = nullptr;
+    QRadioButton* sigma1Radio_ = nullptr;
+    QRadioButton* sigma3Radio_ = nullptr;
 };
 
 // True when the platform has Arial or a font metric-compatible with it that

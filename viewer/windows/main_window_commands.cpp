@@ -72,7 +72,7 @@ void MainWindow::afterResultLoaded(bool resetHistogram) {
     fd->dataSet.stressDesignated = false;
     fd->fillDataGrid();
     fd->dataSet.determineSenses();
-    if (fd->plotMethod == PlotMethod::SGC)
+    if (fd->plotMethod == PlotMethod::GreatCircle)
         fd->drawGreatCirclePlot(-1);
     else
         fd->drawTangentLineationPlot(-1);
@@ -237,7 +237,7 @@ void MainWindow::resetStressRatioBounds() {
 }
 
 void MainWindow::colorStripPressed(int cell, Qt::MouseButton button) {
-    if (designationStep == StepIdle) {
+    if (designationStep == DesignationStep::Idle) {
         upperBoundSlider_->setValue(cell);
         lowerBoundSlider_->setValue(cell);
     }

@@ -9,6 +9,11 @@
 
 namespace quillon::viewer {
 
+namespace {
+PictureOutcome writePictureAs(const QString& path, PictureFormat format, QSize size, const QImage& bitmap,
+                              const platform::PaintFn& drawAnew, QByteArray* written);
+}
+
 PictureFormat pictureFormatFor(const QString& path, bool acceptJpegSpelling) {
     const QString ext = QFileInfo(path).suffix().toLower();
     if (ext == "bmp") return PictureFormat::Bmp;
@@ -23,8 +28,29 @@ bool isBitmapFormat(PictureFormat f) {
     return f == PictureFormat::Bmp || f == PictureFormat::Jpeg || f == PictureFormat::Png;
 }
 
+PictureOutcome writePicture(const QString& path, PictureFormat format, QSize size,
+                            const platform::PaintFn& paint) {
+    if (!isBitmapFormat(format)) return writePictureAs(path, format, size, QImage(), paint, nullptr);
+    return writePictureAs(path, format, size, platform::paintToImage(paint, size), paint, nullptr);
+}
+
+PictureOutcome writeTextLines(const QString& path, const std::vector<std::string>& lines) {
+    QByteArray bytes;
+    for (const std::string& l : lines) bytes += QByteArray::fromStdString(l) + "\r\n";
+    QString error;
+    if (platform::writeFileAtomically(path, bytes, &error)) return {true, {}};
+    return {false, "Cannot write the file " + path + "\r\n" + error};
+}
+
 PictureOutcome writePlotPicture(const QString& path, PictureFormat format, const QImage& bitmap,
                                 const platform::PaintFn& drawAnew, QByteArray* written) {
+    return writePictureAs(path, format, kCanvasSize, bitmap, drawAnew, written);
+}
+
+namespace {
+
+PictureOutcome writePictureAs(const QString& path, PictureFormat format, QSize size, const QImage& bitmap,
+                              const platform::PaintFn& drawAnew, QByteArray* written) {
     QByteArray bytes;
     QString error;
     switch (format) {
@@ -40,13 +66,13 @@ PictureOutcome writePlotPicture(const QString& path, PictureFormat format, const
             bytes = platform::encodeJpeg(bitmap, platform::kJpegQuality, &error);
             break;
         case PictureFormat::Svg:
-            bytes = platform::paintToSvg(drawAnew, kCanvasSize);
+            bytes = platform::paintToSvg(drawAnew, size);
             break;
         case PictureFormat::Pdf:
-            bytes = platform::paintToPdf(drawAnew, kCanvasSize);
+            bytes = platform::paintToPdf(drawAnew, size);
             break;
         case PictureFormat::Emf:
-            bytes = platform::paintToEmf(drawAnew, kCanvasSize);
+            bytes = platform::paintToEmf(drawAnew, size);
             break;
     }
     if (bytes.isEmpty() && error.isEmpty()) error = "nothing to write";
@@ -54,5 +80,7 @@ PictureOutcome writePlotPicture(const QString& path, PictureFormat format, const
     if (error.isEmpty() && platform::writeFileAtomically(path, bytes, &error)) return {true, {}};
     return {false, "Cannot write the file " + path + "\r\n" + error};
 }
+
+}  // namespace
 
 }  // namespace quillon::viewer

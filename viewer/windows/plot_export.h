@@ -4,6 +4,9 @@
 // extension an enhanced metafile drawn anew.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include <QImage>
 #include <QString>
 
@@ -29,6 +32,14 @@ struct PictureOutcome {
 // Writes `format` to `path`: `bitmap` for the bitmap formats, what `drawAnew`
 // paints (called once, only for the vector formats) for the others.  The file
 // is replaced whole or not at all.  `written`, when given, receives the bytes.
+// Writes what `paint` draws on a canvas of `size` to `path` by the format:
+// bitmaps are painted on a white image of that size.  Whole or not at all.
+PictureOutcome writePicture(const QString& path, PictureFormat format, QSize size,
+                            const platform::PaintFn& paint);
+
+// Writes `lines` with CR LF ends, whole or not at all.
+PictureOutcome writeTextLines(const QString& path, const std::vector<std::string>& lines);
+
 PictureOutcome writePlotPicture(const QString& path, PictureFormat format, const QImage& bitmap,
                                 const platform::PaintFn& drawAnew, QByteArray* written = nullptr);
 

@@ -29,6 +29,16 @@ void PlotImage::mouseMoveEvent(QMouseEvent* e) {
     emit mouseMovedTo(pos.x(), pos.y());
 }
 
+void PlotImage::mouseReleaseEvent(QMouseEvent* e) {
+    const QPoint pos = e->position().toPoint();
+    if (e->button() == Qt::LeftButton) emit mouseReleasedAt(pos.x(), pos.y());
+}
+
+void PlotImage::mouseDoubleClickEvent(QMouseEvent* e) {
+    const QPoint pos = e->position().toPoint();
+    if (e->button() == Qt::LeftButton) emit doubleClickedAt(pos.x(), pos.y());
+}
+
 ColorStrip::ColorStrip(QWidget* parent) : QWidget(parent) {
     setObjectName("StringGridColors");
     setFixedSize(11 * kCellWidth, kCellHeight);

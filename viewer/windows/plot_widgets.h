@@ -21,10 +21,14 @@ public:
 
 signals:
     void mouseMovedTo(int x, int y);
+    void mouseReleasedAt(int x, int y);
+    void doubleClickedAt(int x, int y);
 
 protected:
     void paintEvent(QPaintEvent*) override;
     void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
 
 private:
     QImage picture_;

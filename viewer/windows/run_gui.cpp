@@ -41,9 +41,16 @@ std::unique_ptr<ViewerWindows> createViewerWindows(const QString& homeDir, platf
     w->main = std::make_unique<MainWindow>(homeDir, port);
     w->about = std::make_unique<AboutBox>();
     w->palette = std::make_unique<PaletteWindow>();
-    w->dataWindow = std::make_unique<FaultDataWindow>();
+    w->dataWindow = std::make_unique<FaultDataWindow>(port);
     w->measurement = std::make_unique<MeasurementWindow>();
-    w->mohr = std::make_unique<MohrWindow>();
+    w->mohr = std::make_unique<MohrWindow>(port);
+    // The data window holds the data set; the Mohr diagram draws it, and both
+    // read the stress the main window designates.
+    MainWindow* main = w->main.get();
+    w->mohr->setDataSet(&w->dataWindow->dataSet);
+    w->dataWindow->setMohrWindow(w->mohr.get());
+    w->dataWindow->designatedStress = [main] { return main->model.designatedStress; };
+    w->dataWindow->onShowMainWindow = [main] { main->bringMainWindowForward(); };
     w->main->setSecondaryWindows(
         SecondaryWindows{w->about.get(), w->palette.get(), w->dataWindow.get(), w->measurement.get(), w->mohr.get()});
     return w;

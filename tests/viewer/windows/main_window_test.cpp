@@ -18,7 +18,9 @@
 #include <QUrl>
 #include <gtest/gtest.h>
 
+#include "viewer/windows/fault_data_window.h"
 #include "viewer/windows/plot_widgets.h"
+#include <QTableWidget>
 
 using namespace quillon::viewer;
 using quillon::testing::ViewerFixture;
@@ -29,6 +31,23 @@ QByteArray ReadAll(const QString& path) {
     QFile f(path);
     f.open(QIODevice::ReadOnly);
     return f.readAll();
+}
+
+// The histogram as InitializeHistogram leaves it: 18 silver bars of 1.
+bool histogramIsPlaceholder(const FaultDataWindow* w) {
+    for (const HistogramBar& b : w->histogram())
+        if (b.value != 1 || b.color != QColor(192, 192, 192)) return false;
+    return true;
+}
+
+// Gives the data window a histogram of its own, as a designation would.
+void designateSomething(MainWindow* m) {
+    StressState s;
+    s.axis[Sigma1] = makeDirection(0, 90);
+    s.axis[Sigma3] = makeDirection(90, 0);
+    s.stressRatio = 0.5f;
+    m->model.designatedStress = s;
+    m->windows().dataWindow->theoreticalSlipDirections(s.axis[Sigma1], s.axis[Sigma3], 0.5f);
 }
 
 class MainWindowTest : public ::testing::Test {
@@ -75,7 +94,7 @@ TEST_F(MainWindowTest, StartShowsEmptyNetsCountsAndDefaults) {
     EXPECT_GE(main()->minimumWidth(), panels);
     main()->resize(100, 100);
     EXPECT_GE(main()->width(), panels);
-    EXPECT_EQ(fx.windows->dataWindow->histogramResets, 1);
+    EXPECT_TRUE(histogramIsPlaceholder(fx.windows->dataWindow.get()));
     EXPECT_FALSE(main()->enhancePanel()->isVisible());
 }
 
@@ -155,6 +174,8 @@ TEST_F(MainWindowTest, MenuItemsCaptionsChecksAndVisibility) {
 TEST_F(MainWindowTest, LoadThenDrawUpdatesStatusAndCaption) {
     const QString r = fx.WriteResult("run.ql4", {{1, 3}, {3, 5}});
     fx.Start();
+    designateSomething(main());
+    ASSERT_FALSE(histogramIsPlaceholder(fx.windows->dataWindow.get()));
     Open(r);
     ASSERT_TRUE(fx.port.messages.isEmpty()) << fx.port.messages.join("|").toStdString();
     ASSERT_EQ(fx.port.fileRequests.size(), 1u);
@@ -166,8 +187,9 @@ TEST_F(MainWindowTest, LoadThenDrawUpdatesStatusAndCaption) {
     // Votes 3, 0, 5, 0: mean 2, population sd sqrt((1 + 4 + 9 + 4) / 4) = 2.12.
     EXPECT_EQ(main()->statusPanel(1), QString("Sd : 2.12"));
     EXPECT_EQ(fx.windows->dataWindow->dataSet.count, 2);
-    EXPECT_EQ(fx.windows->dataWindow->histogramResets, 2);   // File > Open resets the histogram
-    EXPECT_EQ(fx.windows->dataWindow->gridFills, 1);
+    EXPECT_TRUE(histogramIsPlaceholder(fx.windows->dataWindow.get()));   // File > Open resets it
+    EXPECT_EQ(fx.windows->dataWindow->grid()->rowCount(), 2);               // the grid lists the data
+    EXPECT_EQ(fx.windows->dataWindow->misfitCells(), (QStringList{"", ""}));
     // The load does not redraw; Draw does.  Grid point 1 (sigma1 E horizontal)
     // has its head at (950, 515), covering (940, 515).
     EXPECT_EQ(main()->plotBitmap.pixelColor(940, 515), QColor(Qt::white));
@@ -205,7 +227,7 @@ TEST_F(MainWindowTest, FailedLoadLeavesTheWindowUnchanged) {
     fx.Start();
     Open(good);
     const QString title = main()->windowTitle(), s0 = main()->statusPanel(0), s1 = main()->statusPanel(1);
-    const int fills = fx.windows->dataWindow->gridFills;
+    const int rows = fx.windows->dataWindow->grid()->rowCount();
     Open(bad);
     EXPECT_EQ(fx.port.messages, QStringList{"Undefined data type."});
     Open(fx.home + "absent.ql4");
@@ -213,7 +235,7 @@ TEST_F(MainWindowTest, FailedLoadLeavesTheWindowUnchanged) {
     EXPECT_EQ(main()->windowTitle(), title);
     EXPECT_EQ(main()->statusPanel(0), s0);
     EXPECT_EQ(main()->statusPanel(1), s1);
-    EXPECT_EQ(fx.windows->dataWindow->gridFills, fills);
+    EXPECT_EQ(fx.windows->dataWindow->grid()->rowCount(), rows);
     EXPECT_EQ(main()->recentFiles, QStringList{good});
 }
 
@@ -318,10 +340,11 @@ TEST_F(MainWindowTest, RecentFilesKeepOrderDropMissingAndWriteAtMostFifteen) {
     Open(c);                                     // new file first
     EXPECT_EQ(main()->recentFiles, (QStringList{c, a, b}));
     EXPECT_EQ(main()->recentItem(1)->text(), QString("c.ql4"));
+    designateSomething(main());
     main()->recentItem(3)->trigger();            // b, from the menu: moved to the head
     EXPECT_EQ(main()->recentFiles, (QStringList{b, c, a}));
     EXPECT_EQ(main()->windowTitle(), QString(" QL Viewer  [ b.ql4 ]"));
-    EXPECT_EQ(fx.windows->dataWindow->histogramResets, 2);   // the recent item does not reset it
+    EXPECT_FALSE(histogramIsPlaceholder(fx.windows->dataWindow.get()));   // the recent item keeps it
     main()->endProgram();
     EXPECT_EQ(ReadAll(fx.home + "prevfiles.txt"), (b + "\r\n" + c + "\r\n" + a + "\r\n").toUtf8());
 }
@@ -372,10 +395,11 @@ TEST_F(MainWindowTest, DroppedFiles) {
               QStringList{"Plural files were dropped.\r\nThis application accept only one file at a time."});
     EXPECT_EQ(main()->windowTitle(), QString(" QL Viewer"));
     EXPECT_TRUE(main()->recentFiles.isEmpty());
+    designateSomething(main());
     Drop(main(), {b});
     EXPECT_EQ(main()->windowTitle(), QString(" QL Viewer  [ b.ql4 ]"));
     EXPECT_EQ(main()->statusPanel(0), QString("2 / 4"));
-    EXPECT_EQ(fx.windows->dataWindow->histogramResets, 1);   // a drop does not reset the histogram
+    EXPECT_FALSE(histogramIsPlaceholder(fx.windows->dataWindow.get()));   // a drop keeps the histogram
 }
 
 TEST_F(MainWindowTest, HelpVersionAndProMode) {
@@ -403,7 +427,7 @@ TEST_F(MainWindowTest, HelpVersionAndProMode) {
     EXPECT_TRUE(main()->model.showGridFileName);
     EXPECT_TRUE(act("tinyHeadAction")->isVisible());
     for (int tag = 0; tag <= 7; ++tag) EXPECT_TRUE(main()->enhanceItem(tag)->isVisible()) << tag;
-    EXPECT_TRUE(fx.windows->dataWindow->projectionMenu->menuAction()->isVisible());
+    EXPECT_TRUE(fx.windows->dataWindow->action("projectionMenu")->isVisible());
     EXPECT_FALSE(act("proModeAction")->isVisible());
     const QString r = fx.WriteResult("run.ql4", {{2, 4}});
     Open(r);
