@@ -4,12 +4,14 @@
 
 #include "viewer/cli/cli.h"
 #ifdef QUILLON_HAVE_GUI
+#include "viewer/windows/data_picture_command.h"
 #include "viewer/windows/run_gui.h"
 #endif
 
 int main(int argc, char** argv) {
     using namespace quillon::viewer;
 #ifdef QUILLON_HAVE_GUI
+    if (dataPictureMode(argc, argv) != 0) return runDataPictureCommand(argc, argv);
     if (isExportMode(argc, argv)) return runExport(argc, argv);
 #endif
     if (isCommandLineMode(argc, argv))

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "viewer/cli/misfits_command.h"
 #include "viewer/model/coordinates.h"
 #include "viewer/model/result_model.h"
 #include "viewer/model/stress_statistics.h"
@@ -17,7 +18,7 @@ namespace quillon::viewer {
 namespace {
 
 constexpr std::string_view kOptions[] = {"--average", "--theta", "--coordinates", "--kind",
-                                         "--ef", "--sr", "--home", "--help", "-h"};
+                                         "--ef", "--sr", "--home", "--help", "-h", "--misfits"};
 
 // Message texts join their lines with CR LF (message boxes); a console wants LF.
 void writeLines(std::ostream& os, const std::string& text) {
@@ -127,6 +128,7 @@ std::string programDirectory() {
 
 int runCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err,
                    const std::string& programDir) {
+    if (isMisfitsMode(argc, argv)) return runMisfitsCommand(argc, argv, out, err, programDir);
     CLI::App app{"qlv4: the Quillon result viewer. Without these options it opens its windows "
                  "(qlv4 [RESULT] opens RESULT)."};
     app.name("qlv4");
@@ -137,7 +139,15 @@ int runCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err,
         "      the stress-state stereonets Draw would show, by OUT's extension (.png .bmp .jpg: "
         "the canvas;\n"
         "      .svg .pdf: vectors; anything else an enhanced metafile); qlv4 --export --help "
-        "for details");
+        "for details\n"
+        "Checking a stress against the data:\n"
+        "  qlv4 --misfits RESULT --stress \"AZ1 PL1 AZ3 PL3 PHI\" [OUT] [--home DIR]\n"
+        "      one line per datum: label, plane, slip, sense, misfit (or ZSS), normal and shear stress\n"
+        "  qlv4 --export-data RESULT OUT [--stress \"...\"] [--tld] [--equal-area] [--home DIR]\n"
+        "      the data stereonet (great circles with slip symbols, or --tld the tangent-lineation\n"
+        "      diagram), with the stress and the misfit colours when --stress is given\n"
+        "  qlv4 --export-mohr RESULT OUT --stress \"...\" [--home DIR]\n"
+        "      the Mohr diagram of the data under the stress; pictures by OUT's extension as --export");
     std::string averagePath;
     std::vector<std::string> thetaStates;
     std::vector<std::string> coordinateFiles;
