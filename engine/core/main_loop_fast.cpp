@@ -453,8 +453,9 @@ private:
     }
 
     // Level k: every subset that completes the current prefix of k - 1 data,
-    // whose last datum is last (T_(k-2) in sums_, its block maxima in
-    // base_max_, F_(k-1) in flags_).
+    // whose last datum is last (T_(k-2) in sums_[k - 2]: complete, with its
+    // block maxima in base_max_, when k <= 4, formed block by block (parent_)
+    // from k = 5 on; F_(k-1) in flags_ and words_).
     void leaves(bool compatible, std::int32_t last) {
         const int k = tree_.k;
         const std::uint64_t* f = flags_[k - 1].data();
