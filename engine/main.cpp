@@ -126,13 +126,13 @@ int main(int argc, char** argv) {
                     try {
                         std::size_t used = 0;
                         v = std::stoll(text, &used);
-                        if (used != text.size()) return "--threads: " + text + " is not a whole number";
+                        if (used != text.size()) return text + " is not a whole number";
                     } catch (const std::exception&) {
-                        return "--threads: " + text + " is not a whole number";
+                        return text + " is not a whole number";
                     }
-                    if (v < 0) return "--threads: " + text + " is negative; 0 means all hardware threads";
+                    if (v < 0) return text + " is negative; 0 means all hardware threads";
                     if (v > thread_limit)
-                        return "--threads: " + text + " is more than the " + std::to_string(thread_limit) +
+                        return text + " is more than the " + std::to_string(thread_limit) +
                                " threads this machine allows (4 per hardware thread)";
                     return {};
                 },
