@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "viewer/cli/misfits_command.h"
+#include "viewer/cli/solutions_command.h"
 #include "viewer/model/coordinates.h"
 #include "viewer/model/result_model.h"
 #include "viewer/model/stress_statistics.h"
@@ -18,7 +19,7 @@ namespace quillon::viewer {
 namespace {
 
 constexpr std::string_view kOptions[] = {"--average", "--theta", "--coordinates", "--kind",
-                                         "--ef", "--sr", "--home", "--help", "-h", "--misfits"};
+                                         "--ef", "--sr", "--home", "--help", "-h", "--solutions", "--misfits"};
 
 // Message texts join their lines with CR LF (message boxes); a console wants LF.
 void writeLines(std::ostream& os, const std::string& text) {
@@ -128,6 +129,7 @@ std::string programDirectory() {
 
 int runCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err,
                    const std::string& programDir) {
+    if (isSolutionsMode(argc, argv)) return runSolutionsCommand(argc, argv, out, err, programDir);
     if (isMisfitsMode(argc, argv)) return runMisfitsCommand(argc, argv, out, err, programDir);
     CLI::App app{"qlv4: the Quillon result viewer. Without these options it opens its windows "
                  "(qlv4 [RESULT] opens RESULT)."};
@@ -147,7 +149,11 @@ int runCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err,
         "      the data stereonet (great circles with slip symbols, or --tld the tangent-lineation\n"
         "      diagram), with the stress and the misfit colours when --stress is given\n"
         "  qlv4 --export-mohr RESULT OUT --stress \"...\" [--home DIR]\n"
-        "      the Mohr diagram of the data under the stress; pictures by OUT's extension as --export");
+        "      the Mohr diagram of the data under the stress; pictures by OUT's extension as --export\n"
+        "Stress solutions:\n"
+        "  qlv4 --solutions RESULT [--csv OUT] [--home DIR] [--resamples N] [--seed S]\n"
+        "      the voted states in clusters, each refined off the grid with 95 % bootstrap limits;\n"
+        "      qlv4 --solutions --help for details");
     std::string averagePath;
     std::vector<std::string> thetaStates;
     std::vector<std::string> coordinateFiles;

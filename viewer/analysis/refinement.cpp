@@ -1,0 +1,247 @@
+#include "viewer/analysis/refinement.h"
+
+#include <algorithm>
+#include <cmath>
+#include <tuple>
+
+namespace quillon::viewer {
+namespace {
+
+Vector3d unitVector(double azDeg, double plDeg) {
+    const double az = azDeg * kDegToRad, pl = plDeg * kDegToRad;
+    return {std::cos(pl) * std::sin(az), std::cos(pl) * std::cos(az), -std::sin(pl)};
+}
+
+auto planeKey(const SlipPlane& p) {
+    return std::make_tuple(p.normal[0], p.normal[1], p.normal[2], p.slip[0], p.slip[1], p.slip[2]);
+}
+
+double clampCos(double c) { return std::clamp(c, -1.0, 1.0); }
+
+// One datum of a pool with its plane fixed: the sum the inner search maximises.
+struct Assignment {
+    std::vector<const SlipPlane*> planes;  // explained data, their chosen planes
+    bool operator==(const Assignment& o) const { return planes == o.planes; }
+};
+
+Assignment assign(const std::vector<SlipDatum>& data, const std::vector<int>& pool, const Vector5& x,
+                  double cosThreshold) {
+    const Matrix3d T = tensorOfFiveVector(x);
+    Assignment a;
+    for (int i : pool) {
+        const auto [p, c] = bestPlane(T, data[i]);
+        if (c >= cosThreshold) a.planes.push_back(&data[i].planes[p]);
+    }
+    return a;
+}
+
+double assignedSum(const Assignment& a, const Vector5& x) {
+    const Matrix3d T = tensorOfFiveVector(x);
+    double s = 0.0;
+    for (const SlipPlane* p : a.planes) s += misfitCosine(T, *p);
+    return s;
+}
+
+Vector5 pointAt(const Vector5& centre, const std::array<Vector5, 4>& basis, const std::array<double, 4>& t) {
+    Vector5 y = centre;
+    for (int j = 0; j < 4; ++j)
+        for (int k = 0; k < 5; ++k) y[k] += t[j] * basis[j][k];
+    return normalized5(y);
+}
+
+// Nelder-Mead maximisation of the assigned sum over the tangent coordinates at `centre`;
+// the start (t = 0) is a vertex of the simplex, so the best vertex is never below it.
+Vector5 searchFrom(const Assignment& a, const Vector5& centre, double step, double& best) {
+    const std::array<Vector5, 4> basis = tangentBasis(centre);
+    using Point = std::array<double, 4>;
+    std::array<Point, 5> v{};
+    std::array<double, 5> f{};  // values to minimise: minus the sum
+    for (int j = 0; j < 5; ++j) {
+        v[j].fill(0.0);
+        if (j > 0) v[j][j - 1] = step;
+        f[j] = -assignedSum(a, pointAt(centre, basis, v[j]));
+    }
+    auto value = [&](const Point& p) { return -assignedSum(a, pointAt(centre, basis, p)); };
+    for (int eval = 0; eval < 3000;) {
+        std::array<int, 5> order{0, 1, 2, 3, 4};
+        std::stable_sort(order.begin(), order.end(), [&f](int i, int j) { return f[i] < f[j]; });
+        std::array<Point, 5> sv;
+        std::array<double, 5> sf;
+        for (int j = 0; j < 5; ++j) {
+            sv[j] = v[order[j]];
+            sf[j] = f[order[j]];
+        }
+        v = sv;
+        f = sf;
+        double size = 0.0;
+        for (int j = 1; j < 5; ++j)
+            for (int k = 0; k < 4; ++k) size = std::max(size, std::fabs(v[j][k] - v[0][k]));
+        if (f[4] - f[0] <= 1e-12 * (1.0 + std::fabs(f[0])) && size < 1e-6) break;
+        if (size < 1e-9) break;
+        Point c{};
+        for (int j = 0; j < 4; ++j)
+            for (int k = 0; k < 4; ++k) c[k] += v[j][k] / 4.0;
+        auto along = [&](double s) {
+            Point p;
+            for (int k = 0; k < 4; ++k) p[k] = c[k] + s * (v[4][k] - c[k]);
+            return p;
+        };
+        const Point r = along(-1.0);
+        const double fr = value(r);
+        ++eval;
+        if (fr < f[0]) {
+            const Point e = along(-2.0);
+            const double fe = value(e);
+            ++eval;
+            if (fe < fr) { v[4] = e; f[4] = fe; } else { v[4] = r; f[4] = fr; }
+        } else if (fr < f[3]) {
+            v[4] = r;
+            f[4] = fr;
+        } else {
+            const bool outside = fr < f[4];
+            const Point k = along(outside ? -0.5 : 0.5);
+            const double fk = value(k);
+            ++eval;
+            if (fk < (outside ? fr : f[4])) {
+                v[4] = k;
+                f[4] = fk;
+            } else {
+                for (int j = 1; j < 5; ++j) {
+                    for (int m = 0; m < 4; ++m) v[j][m] = v[0][m] + 0.5 * (v[j][m] - v[0][m]);
+                    f[j] = value(v[j]);
+                    ++eval;
+                }
+            }
+        }
+    }
+    int bestVertex = 0;
+    for (int j = 1; j < 5; ++j)
+        if (f[j] < f[bestVertex]) bestVertex = j;
+    best = -f[bestVertex];
+    return pointAt(centre, basis, v[bestVertex]);
+}
+
+}  // namespace
+
+std::vector<SlipDatum> analysisData(const FaultDataSet& data) {
+    FaultDataSet copy = data;
+    copy.determineSenses();
+    const int n = std::min<int>(copy.count, static_cast<int>(copy.records.size()) - 1);
+    auto plane = [&copy](int line) {
+        const FaultDatum& d = copy.records[line];
+        SlipPlane p;
+        p.normal = unitVector(d.plane.az + 180.0, 90.0 - d.plane.pl);
+        p.slip = unitVector(d.slip.az, d.slip.pl);
+        if (d.reducedSense == SenseOfShear::Reverse) p.slip = {-p.slip[0], -p.slip[1], -p.slip[2]};
+        return p;
+    };
+    std::vector<SlipDatum> out;
+    const bool focal = copy.dataType == "s";
+    for (int line = 1; line <= n; line += focal ? 2 : 1) {
+        SlipDatum d;
+        d.firstLine = line;
+        d.planes[0] = plane(line);
+        if (focal && line + 1 <= n) {
+            d.planes[1] = plane(line + 1);
+            d.planeCount = 2;
+            if (planeKey(d.planes[1]) < planeKey(d.planes[0])) std::swap(d.planes[0], d.planes[1]);
+        }
+        out.push_back(d);
+    }
+    std::stable_sort(out.begin(), out.end(), [](const SlipDatum& a, const SlipDatum& b) {
+        const auto ka = std::make_tuple(a.planeCount, planeKey(a.planes[0]), planeKey(a.planes[1]));
+        const auto kb = std::make_tuple(b.planeCount, planeKey(b.planes[0]), planeKey(b.planes[1]));
+        return ka < kb;
+    });
+    return out;
+}
+
+double misfitCosine(const Matrix3d& T, const SlipPlane& p) {
+    const auto& n = p.normal;
+    double t[3];
+    for (int i = 0; i < 3; ++i) t[i] = T.a[i][0] * n[0] + T.a[i][1] * n[1] + T.a[i][2] * n[2];
+    const double tn = t[0] * n[0] + t[1] * n[1] + t[2] * n[2];
+    double tau[3], len2 = 0.0, along = 0.0;
+    for (int i = 0; i < 3; ++i) {
+        tau[i] = t[i] - tn * n[i];
+        len2 += tau[i] * tau[i];
+        along += tau[i] * p.slip[i];
+    }
+    if (len2 < 1e-20) return 0.0;
+    return clampCos(along / std::sqrt(len2));
+}
+
+std::pair<int, double> bestPlane(const Matrix3d& T, const SlipDatum& d) {
+    int best = 0;
+    double c = misfitCosine(T, d.planes[0]);
+    if (d.planeCount > 1) {
+        const double c2 = misfitCosine(T, d.planes[1]);
+        if (c2 > c) {
+            best = 1;
+            c = c2;
+        }
+    }
+    return {best, c};
+}
+
+double solutionScore(const std::vector<SlipDatum>& data, const std::vector<int>& pool, const Vector5& x,
+                     double thresholdDeg) {
+    const double floor = std::cos(thresholdDeg * kDegToRad);
+    const Matrix3d T = tensorOfFiveVector(x);
+    double s = 0.0;
+    for (int i : pool) s += std::max(bestPlane(T, data[i]).second, floor);
+    return s;
+}
+
+Refinement refineStress(const std::vector<SlipDatum>& data, const std::vector<int>& pool, const Vector5& start,
+                        double thresholdDeg) {
+    const double cosThreshold = std::cos(thresholdDeg * kDegToRad);
+    Refinement r;
+    r.x = normalized5(start);
+    r.startScore = r.score = solutionScore(data, pool, r.x, thresholdDeg);
+    Assignment current = assign(data, pool, r.x, cosThreshold);
+    for (int round = 0; round < 50 && !current.planes.empty(); ++round) {
+        r.rounds = round + 1;
+        // A wide search, then narrower ones from its best point until they stop gaining.
+        double sum = assignedSum(current, r.x);
+        Vector5 x = r.x;
+        double step = 0.1;
+        for (int pass = 0; pass < 4; ++pass) {
+            double found = 0.0;
+            const Vector5 y = searchFrom(current, x, step, found);
+            const bool gained = found > sum + 1e-12;
+            if (gained) {
+                x = y;
+                sum = found;
+            }
+            if (!gained && pass > 0) break;
+            step = 0.02;
+        }
+        const double score = solutionScore(data, pool, x, thresholdDeg);
+        if (score < r.score) break;  // rounding only: the search cannot lose
+        r.x = x;
+        r.score = score;
+        Assignment next = assign(data, pool, r.x, cosThreshold);
+        if (next == current) break;
+        current = std::move(next);
+    }
+    return r;
+}
+
+std::vector<int> explainedData(const std::vector<SlipDatum>& data, const Vector5& x, double thresholdDeg) {
+    const Matrix3d T = tensorOfFiveVector(x);
+    std::vector<int> ids;
+    for (std::size_t i = 0; i < data.size(); ++i)
+        if (std::acos(bestPlane(T, data[i]).second) * kRadToDeg <= thresholdDeg + 1e-9) ids.push_back(int(i));
+    return ids;
+}
+
+double meanMisfitDeg(const std::vector<SlipDatum>& data, const std::vector<int>& ids, const Vector5& x) {
+    if (ids.empty()) return 0.0;
+    const Matrix3d T = tensorOfFiveVector(x);
+    double s = 0.0;
+    for (int i : ids) s += std::acos(bestPlane(T, data[i]).second) * kRadToDeg;
+    return s / double(ids.size());
+}
+
+}  // namespace quillon::viewer

@@ -1,0 +1,290 @@
+#include "viewer/analysis/stress_solutions.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <cstdlib>
+
+
+namespace quillon::viewer {
+namespace {
+
+std::string fixed(double v, int decimals) {
+    if (std::fabs(v) < 0.5 * std::pow(10.0, -decimals)) v = 0.0;  // no "-0.0"
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
+    return buf;
+}
+
+// Display width of UTF-8 text: continuation bytes take no column.
+std::size_t columns(const std::string& s) {
+    std::size_t n = 0;
+    for (unsigned char c : s)
+        if ((c & 0xC0) != 0x80) ++n;
+    return n;
+}
+
+std::string padLeft(const std::string& s, std::size_t width) {
+    const std::size_t w = columns(s);
+    return w >= width ? s : std::string(width - w, ' ') + s;
+}
+std::string padRight(const std::string& s, std::size_t width) {
+    const std::size_t w = columns(s);
+    return w >= width ? s : s + std::string(width - w, ' ');
+}
+
+std::string trimmed(const std::string& s) {
+    std::size_t b = 0, e = s.size();
+    while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
+    while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
+    return s.substr(b, e - b);
+}
+
+std::uint64_t clusterSeed(std::uint64_t seed, int rank) {
+    return seed ^ (0xD1B54A32D192ED03ull * static_cast<std::uint64_t>(rank));
+}
+
+}  // namespace
+
+SolutionsOutcome computeStressSolutions(const ResultModel& model, const FaultDataSet& data, double thresholdDeg,
+                                        const SolutionOptions& options, const SolutionsProgress& progress) {
+    SolutionsOutcome out;
+    out.thresholdDeg = thresholdDeg;
+    out.focal = data.dataType == "s";
+    const std::vector<SlipDatum> items = analysisData(data);
+    out.dataCount = static_cast<int>(items.size());
+    const Clustering clustering = clusterVotes(model, options.clustering);
+    out.bandwidthDeg = clustering.bandwidthDeg;
+    out.totalVotes = clustering.totalVotes;
+    out.votedStates = clustering.votedStates;
+    if (clustering.totalVotes == 0) {
+        out.message = "The result holds no votes.";
+        return out;
+    }
+    if (items.empty()) {
+        out.message = "The result holds no data.";
+        return out;
+    }
+    std::vector<int> all(items.size());
+    for (std::size_t i = 0; i < items.size(); ++i) all[i] = static_cast<int>(i);
+
+    // Refine each cluster from its mean; a cluster whose refined stress falls within a
+    // bandwidth of one with more votes found the same stress and joins it.
+    for (const VoteCluster& c : clustering.clusters) {
+        const Vector5 start = unitFiveVector(c.mean);
+        const Refinement r = refineStress(items, all, start, thresholdDeg);
+        StressSolution* same = nullptr;
+        for (StressSolution& s : out.solutions)
+            if (angleBetween5(s.refinedPoint, r.x) < clustering.bandwidthDeg) {
+                same = &s;
+                break;
+            }
+        if (same) {
+            same->gridIds.insert(same->gridIds.end(), c.gridIds.begin(), c.gridIds.end());
+            std::sort(same->gridIds.begin(), same->gridIds.end());
+            same->votes += c.votes;
+            same->mean = voteWeightedMean(model, same->gridIds);
+            continue;
+        }
+        StressSolution s;
+        s.gridIds = c.gridIds;
+        s.votes = c.votes;
+        s.mean = c.mean;
+        s.explainedByMean = static_cast<int>(explainedData(items, start, thresholdDeg).size());
+        s.refinedPoint = r.x;
+        s.startScore = r.startScore;
+        s.score = r.score;
+        out.solutions.push_back(std::move(s));
+    }
+    std::stable_sort(out.solutions.begin(), out.solutions.end(),
+                     [](const StressSolution& a, const StressSolution& b) { return a.votes > b.votes; });
+
+    // With several stresses, a datum that one of them explains better is left to that
+    // one: each stress is refined on the data no other stress explains better, and the
+    // data are shared out again until the sharing is stable.
+    const std::size_t count = out.solutions.size();
+    std::vector<std::vector<int>> pools(count, all);
+    const double cosThreshold = std::cos(thresholdDeg * kDegToRad);
+    auto sharedOut = [&]() {
+        std::vector<Matrix3d> T;
+        for (const StressSolution& s : out.solutions) T.push_back(tensorOfFiveVector(s.refinedPoint));
+        std::vector<std::vector<int>> next(count);
+        for (int i : all) {
+            std::vector<double> c(count);
+            for (std::size_t k = 0; k < count; ++k) c[k] = bestPlane(T[k], items[i]).second;
+            for (std::size_t k = 0; k < count; ++k) {
+                bool claimed = false;
+                for (std::size_t j = 0; j < count && !claimed; ++j)
+                    claimed = j != k && c[j] >= cosThreshold && (c[j] > c[k] || (c[j] == c[k] && j < k));
+                if (!claimed) next[k].push_back(i);
+            }
+        }
+        return next;
+    };
+    if (count > 1) {
+        for (int round = 0; round < 20; ++round) {
+            std::vector<std::vector<int>> next = sharedOut();
+            if (next == pools) break;
+            pools = std::move(next);
+            for (std::size_t k = 0; k < count; ++k)
+                out.solutions[k].refinedPoint =
+                    refineStress(items, pools[k], out.solutions[k].refinedPoint, thresholdDeg).x;
+        }
+        // The criterion on each stress's final data, at its mean and refined; the
+        // refinement is taken from the mean as well when that does better.
+        for (std::size_t k = 0; k < count; ++k) {
+            StressSolution& s = out.solutions[k];
+            const Vector5 mean = unitFiveVector(s.mean);
+            Refinement r = refineStress(items, pools[k], s.refinedPoint, thresholdDeg);
+            const Refinement fromMean = refineStress(items, pools[k], mean, thresholdDeg);
+            if (fromMean.score > r.score) r = fromMean;
+            s.refinedPoint = r.x;
+            s.startScore = fromMean.startScore;
+            s.score = r.score;
+        }
+    }
+
+    const int total = options.resamples * static_cast<int>(out.solutions.size());
+    int done = 0;
+    for (std::size_t k = 0; k < out.solutions.size(); ++k) {
+        StressSolution& s = out.solutions[k];
+        s.rank = static_cast<int>(k) + 1;
+        s.votePercent = 100.0 * double(s.votes) / double(clustering.totalVotes);
+        s.refined = stressStateOf(s.refinedPoint);
+        s.shmax = shmaxAzimuth(s.refinedPoint);
+        std::vector<int> explained;
+        for (int i : explainedData(items, s.refinedPoint, thresholdDeg))
+            if (std::binary_search(pools[k].begin(), pools[k].end(), i)) explained.push_back(i);
+        for (int i : explained) s.explainedLines.push_back(items[i].firstLine);
+        std::sort(s.explainedLines.begin(), s.explainedLines.end());
+        s.meanMisfit = meanMisfitDeg(items, explained, s.refinedPoint);
+        const int before = done;
+        const bool finished = bootstrapUncertainty(
+            items, explained, s.refinedPoint, thresholdDeg, options.resamples, clusterSeed(options.seed, s.rank),
+            s.uncertainty, [&](int n) {
+                done = before + n;
+                return !progress || progress(done, total);
+            });
+        if (!finished) {
+            out.cancelled = true;
+            out.message = "Cancelled.";
+            return out;
+        }
+        done = before + options.resamples;
+    }
+    out.ok = true;
+    return out;
+}
+
+std::optional<double> readMisfitThreshold(const std::string& resultPath, std::string& error) {
+    std::ifstream in(resultPath, std::ios::binary);
+    if (!in) {
+        error = resultPath + ": cannot be opened.";
+        return std::nullopt;
+    }
+    std::string line;
+    std::size_t number = 0;
+    while (std::getline(in, line)) {
+        ++number;
+        const std::string t = trimmed(line);
+        if (t.rfind("misft_threshold", 0) != 0) continue;
+        const std::size_t eq = t.find('=');
+        const std::string value = eq == std::string::npos ? std::string() : trimmed(t.substr(eq + 1));
+        char* end = nullptr;
+        const double v = std::strtod(value.c_str(), &end);
+        if (value.empty() || end != value.c_str() + value.size() || !std::isfinite(v)) {
+            error = resultPath + ", line " + std::to_string(number) + ": the misfit threshold \"" + value +
+                    "\" is not a number.";
+            return std::nullopt;
+        }
+        return v;
+    }
+    error = resultPath + ": no \"misft_threshold\" line in the run record; the misfit threshold is unknown.";
+    return std::nullopt;
+}
+
+std::string axisCell(const Direction& d, double halfAngle) {
+    return fixed(d.az, 1) + "/" + fixed(d.pl, 1) + " ± " + fixed(halfAngle, 1);
+}
+
+std::string phiCell(const StressSolution& s) {
+    return fixed(s.refined.stressRatio, 2) + " (" + fixed(s.uncertainty.phiLow, 2) + "-" +
+           fixed(s.uncertainty.phiHigh, 2) + ")";
+}
+
+std::string shmaxCell(const StressSolution& s) {
+    return fixed(s.shmax, 1) + " ± " + fixed(s.uncertainty.shmaxHalfAngle, 1);
+}
+
+std::string solutionCsvRow(const StressSolution& s) {
+    const Uncertainty& u = s.uncertainty;
+    const std::string fields[] = {std::to_string(s.rank),
+                                  fixed(s.votePercent, 2),
+                                  fixed(s.refined.axis[Sigma1].az, 2),
+                                  fixed(s.refined.axis[Sigma1].pl, 2),
+                                  fixed(u.sigma1HalfAngle, 2),
+                                  fixed(s.refined.axis[Sigma3].az, 2),
+                                  fixed(s.refined.axis[Sigma3].pl, 2),
+                                  fixed(u.sigma3HalfAngle, 2),
+                                  fixed(s.refined.stressRatio, 4),
+                                  fixed(u.phiLow, 4),
+                                  fixed(u.phiHigh, 4),
+                                  fixed(s.shmax, 2),
+                                  fixed(u.shmaxHalfAngle, 2),
+                                  std::to_string(s.explainedLines.size()),
+                                  fixed(s.meanMisfit, 2)};
+    std::string row;
+    for (const std::string& f : fields) row += (row.empty() ? "" : ",") + f;
+    return row;
+}
+
+std::vector<std::string> solutionsTable(const std::vector<StressSolution>& solutions) {
+    static const std::size_t width[] = {7, 9, 22, 22, 20, 16, 6, 13};
+    const std::string head[] = {"cluster", "votes %",  "sigma1 az/pl ±", "sigma3 az/pl ±",
+                                "Phi (95 %)", "SHmax ±", "data", "mean misfit"};
+    auto line = [&](const std::string* cells) {
+        std::string l;
+        for (int k = 0; k < 8; ++k) {
+            // Numbers right-aligned, the texts with ± and intervals left-aligned after two blanks.
+            const bool left = k >= 2 && k <= 5;
+            l += left ? "  " + padRight(cells[k], width[k] - 2) : padLeft(cells[k], width[k]);
+        }
+        while (!l.empty() && l.back() == ' ') l.pop_back();
+        return l;
+    };
+    std::vector<std::string> lines{line(head)};
+    for (const StressSolution& s : solutions) {
+        const std::string cells[] = {std::to_string(s.rank),
+                                     fixed(s.votePercent, 1),
+                                     axisCell(s.refined.axis[Sigma1], s.uncertainty.sigma1HalfAngle),
+                                     axisCell(s.refined.axis[Sigma3], s.uncertainty.sigma3HalfAngle),
+                                     phiCell(s),
+                                     shmaxCell(s),
+                                     std::to_string(s.explainedLines.size()),
+                                     fixed(s.meanMisfit, 1)};
+        lines.push_back(line(cells));
+    }
+    return lines;
+}
+
+std::vector<std::string> solutionsPreamble(const SolutionsOutcome& o, const std::string& resultName,
+                                           const SolutionOptions& options) {
+    std::int64_t clustered = 0;
+    for (const StressSolution& s : o.solutions) clustered += s.votes;
+    const double share = o.totalVotes > 0 ? 100.0 * double(clustered) / double(o.totalVotes) : 0.0;
+    return {
+        "Stress solutions of " + resultName,
+        std::to_string(o.dataCount) + (o.focal ? " focal mechanisms" : " fault-slip data") +
+            ", misfit threshold " + fixed(o.thresholdDeg, 0) + " degrees; " + std::to_string(o.totalVotes) +
+            " votes on " + std::to_string(o.votedStates) + " grid states.",
+        "Clusters: modes of the votes smoothed over " + fixed(o.bandwidthDeg, 1) +
+            " degrees (the grid spacing), each holding at least " +
+            fixed(100.0 * options.clustering.minVoteShare, 0) + " % of the votes; together " + fixed(share, 1) +
+            " % of the votes.",
+        "Each refined off the grid; limits are 95 % bootstrap limits from " + std::to_string(options.resamples) +
+            " resamples (seed " + std::to_string(options.seed) + ").",
+        ""};
+}
+
+}  // namespace quillon::viewer
