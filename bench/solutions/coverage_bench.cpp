@@ -1,0 +1,115 @@
+// How often the 95 % bootstrap limits of the stress solutions hold the stress the data
+// were made from.  Each repetition draws a stress uniformly over the sphere of reduced
+// stress tensors, makes 30 faults from it with 5 degrees of noise, inverts them with
+// the built qlmain (supplied cgp31.cgp grid, k = 4, threshold 20) and takes the
+// solution nearest the stress; it counts whether the sigma1 cone, the sigma3 cone, the
+// Phi interval and the SHmax interval hold the stress, each and all together.
+//
+//   bench_solutions_coverage [REPETITIONS=100] [RESAMPLES=500] [FIRST_SEED=1000]
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+
+#include "tools/grid.h"
+#include "tools/synth.h"
+#include "viewer/analysis/stress_solutions.h"
+#include "viewer/model/stress_statistics.h"
+
+namespace fs = std::filesystem;
+namespace tools = quillon::tools;
+using namespace quillon::viewer;
+
+namespace {
+
+std::string readAll(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+StressState viewerState(const tools::StressState& s) {
+    StressState v;
+    v.axis[Sigma1] = Direction{float(s.sigma1.az), float(s.sigma1.pl)};
+    v.axis[Sigma3] = Direction{float(s.sigma3.az), float(s.sigma3.pl)};
+    v.stressRatio = float(s.phi);
+    return v;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int repetitions = argc > 1 ? std::atoi(argv[1]) : 100;
+    const int resamples = argc > 2 ? std::atoi(argv[2]) : 500;
+    const std::uint64_t firstSeed = argc > 3 ? std::strtoull(argv[3], nullptr, 10) : 1000;
+    const fs::path home = fs::temp_directory_path() / ("ql-coverage-" + std::to_string(::getpid()));
+    fs::create_directories(home);
+    const fs::path data = fs::path(QUILLON_SOURCE_DIR) / "data";
+    fs::copy_file(data / "cgp31.cgp", home / "cgp31.cgp", fs::copy_options::overwrite_existing);
+    fs::copy_file(data / "qln_array.txt", home / "qln_array.txt", fs::copy_options::overwrite_existing);
+    std::ofstream(home / "pref.txt", std::ios::binary) << "cgp31.cgp\r\n20\r\n";
+
+    int done = 0, s1 = 0, s3 = 0, phi = 0, shmax = 0, all = 0;
+    double distanceSum = 0.0;
+    for (int r = 0; r < repetitions; ++r) {
+        const std::uint64_t seed = firstSeed + r;
+        tools::SynthOptions synth;
+        synth.states = tools::states_of_points(tools::random_sphere_points(1, seed));
+        synth.per_state = 30;
+        synth.noise_deg = 5;
+        synth.seed = seed;
+        std::ofstream(home / "data.fdt", std::ios::binary) << tools::format_data(tools::synthesize(synth));
+        const std::string command = "cd '" + home.string() + "' && '" + QLMAIN_PATH +
+                                    "' --data data.fdt --result result.ql4 --class 1 -k 4 --overwrite"
+                                    " < /dev/null > console.txt 2>&1";
+        if (std::system(command.c_str()) != 0) {
+            std::fprintf(stderr, "seed %llu: qlmain failed:\n%s\n", (unsigned long long)seed,
+                         readAll(home / "console.txt").c_str());
+            continue;
+        }
+        ResultModel model;
+        model.homeDir = home.string() + "/";
+        FaultDataSet set;
+        if (!model.loadResultFile((home / "result.ql4").string(), set).ok) continue;
+        SolutionOptions options;
+        options.resamples = resamples;
+        options.seed = seed;
+        const SolutionsOutcome o = computeStressSolutions(model, set, 20.0, options);
+        if (!o.ok || o.solutions.empty()) {
+            std::fprintf(stderr, "seed %llu: no solution\n", (unsigned long long)seed);
+            continue;
+        }
+        const StressState truth = viewerState(synth.states[0]);
+        const Vector5 t = unitFiveVector(truth);
+        const StressSolution* best = &o.solutions[0];
+        for (const StressSolution& s : o.solutions)
+            if (angleBetween5(s.refinedPoint, t) < angleBetween5(best->refinedPoint, t)) best = &s;
+        const PrincipalStress p = principalStress(best->refinedPoint), q = principalStress(t);
+        const Uncertainty& u = best->uncertainty;
+        const bool in1 = axisAngle(p.sigma1, q.sigma1) <= u.sigma1HalfAngle;
+        const bool in3 = axisAngle(p.sigma3, q.sigma3) <= u.sigma3HalfAngle;
+        const bool inPhi = q.phi >= u.phiLow && q.phi <= u.phiHigh;
+        const bool inShmax = azimuthLineDifference(best->shmax, shmaxAzimuth(t)) <= u.shmaxHalfAngle;
+        ++done;
+        s1 += in1;
+        s3 += in3;
+        phi += inPhi;
+        shmax += inShmax;
+        all += in1 && in3 && inPhi && inShmax;
+        distanceSum += angleBetween5(best->refinedPoint, t);
+        std::printf("seed %llu: distance %.2f  sigma1 %s  sigma3 %s  Phi %s  SHmax %s\n", (unsigned long long)seed,
+                    angleBetween5(best->refinedPoint, t), in1 ? "in" : "OUT", in3 ? "in" : "OUT",
+                    inPhi ? "in" : "OUT", inShmax ? "in" : "OUT");
+        std::fflush(stdout);
+    }
+    fs::remove_all(home);
+    std::printf("\n%d repetitions, %d resamples each: limits holding the stress\n", done, resamples);
+    std::printf("  sigma1 %d  sigma3 %d  Phi %d  SHmax %d  all four %d\n", s1, s3, phi, shmax, all);
+    std::printf("  mean distance of the refined stress from the stress: %.2f degrees\n",
+                done ? distanceSum / done : 0.0);
+    return done == repetitions ? 0 : 1;
+}
