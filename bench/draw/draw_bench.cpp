@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QPainter>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
@@ -62,8 +63,8 @@ int main(int argc, char** argv) {
     PlotSettings settings;
     settings.ef = 0;
     const Selection sel = selectStates(model, settings);
-    const double symbols = 2.0 * double(sel.entries.size());
-    std::printf("states %d, entries %zu, tadpoles %.0f (%s)\n", states, sel.entries.size(), symbols,
+    const double symbols = 2.0 * double(sel.symbolCount);
+    std::printf("states %d, entries %lld, tadpoles %.0f (%s)\n", states, static_cast<long long>(sel.symbolCount), symbols,
                 sel.status.c_str());
 
     // On-screen bitmap, with the progress bar's repaint points timed.
@@ -77,7 +78,7 @@ int main(int argc, char** argv) {
     gap.start();
     {
         QPainter p(&canvas);
-        drawSelectedStates(p, model, sel, settings.df, PlotStyle{}, [&](int pos, int) {
+        drawSelectedStates(p, model, sel, settings.df, PlotStyle{}, [&](std::int64_t pos, std::int64_t) {
             if (pos % kRepaintEvery == 0) {
                 longestGapNs = std::max(longestGapNs, gap.nsecsElapsed());
                 gap.restart();

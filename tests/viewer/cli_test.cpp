@@ -99,7 +99,7 @@ TEST(Qlv4Average, LoadFailures) {
     const std::string bad = dir.Write("bad.ql4", "       1\r\n 90.0 60.0  90.0 60.0 N\r\n   x\r\n");
     r = Qlv4({"--average", bad, "--home", kFixtures});
     EXPECT_EQ(r.rc, 1);
-    EXPECT_EQ(r.err, bad + ": Invalid format.\n");
+    EXPECT_EQ(r.err, bad + ": Invalid format.\n" + bad + ", line 3: the line holds '   x', not the number of grid points alone.\n");
 }
 
 TEST(Qlv4Average, GridsComeFromTheProgramDirectory) {

@@ -1,6 +1,9 @@
 // Coordinate files of the plotted states.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -33,6 +36,21 @@ ResultModel model() {
     m.gridCount = 2;
     m.votedCount = 2;
     return m;
+}
+
+// The lines of the coordinate file written for `sel`.
+std::vector<std::string> coordinateLines(const ResultModel& m, const Selection& sel, int kind) {
+    TempDir dir;
+    const std::string path = dir.Path("lines.txt");
+    const SaveOutcome out = writeCoordinateFile(path, m, sel, kind);
+    EXPECT_TRUE(out.ok) << out.message;
+    const std::string text = TempDir::Read(path);
+    std::vector<std::string> lines;
+    std::size_t pos = 0;
+    for (std::size_t end; (end = text.find("\r\n", pos)) != std::string::npos; pos = end + 2)
+        lines.push_back(text.substr(pos, end - pos));
+    EXPECT_EQ(pos, text.size()) << "text after the last CR LF";
+    return lines;
 }
 
 TEST(Coordinates, AxesAndRatiosOnePerSymbol) {
@@ -119,13 +137,74 @@ TEST(Coordinates, NothingSelectedOrUnwritable) {
     const std::string bad = dir.Path("no/such/dir/c.txt");
     out = saveCoordinates(m, PlotSettings{}, kReducedTensors, bad);
     EXPECT_FALSE(out.ok);
-    EXPECT_EQ(out.message, "File " + bad + " cannot be written.");
+    // The message names the file, then the system's reason on the next line.
+    EXPECT_EQ(out.message, "File " + bad + " cannot be written.\r\nNo such file or directory");
     // A directory in the way is not replaced.
     std::filesystem::create_directory(dir.Path("d.txt"));
     out = saveCoordinates(m, PlotSettings{}, kReducedTensors, dir.Path("d.txt"));
     EXPECT_FALSE(out.ok);
     EXPECT_TRUE(std::filesystem::is_directory(dir.Path("d.txt")));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Dir()), std::filesystem::directory_iterator()), 2);
+}
+
+TEST(Coordinates, RefusedOverAnInputOrTooLarge) {
+    // The loaded result and its grid are never replaced, whatever name reaches
+    // them (a link is the same file); nothing is written.
+    TempDir dir;
+    ResultModel m = model();
+    m.homeDir = dir.Dir();
+    m.gridFile = "g.cgp";
+    const std::string grid = dir.Write("g.cgp", "grid");
+    m.resultPath = dir.Write("r.ql4", "result");
+    std::filesystem::create_symlink(m.resultPath, dir.Path("link.txt"));
+    std::filesystem::create_hard_link(grid, dir.Path("hard.txt"));
+    const Selection sel = selectStates(m, PlotSettings{0, 2, 0, 10});
+    const struct {
+        std::string out, input;
+    } cases[] = {{m.resultPath, m.resultPath}, {dir.Path("link.txt"), m.resultPath}, {grid, grid},
+                 {dir.Path("hard.txt"), grid}, {dir.Dir() + "./r.ql4", m.resultPath}};
+    for (const auto& c : cases) {
+        const SaveOutcome out = writeCoordinateFile(c.out, m, sel, kAxesAndRatios);
+        EXPECT_FALSE(out.ok) << c.out;
+        EXPECT_EQ(out.message, "File " + c.out + " cannot be written.\r\nIt is the input file " + c.input +
+                                   "; nothing was written.");
+    }
+    EXPECT_EQ(TempDir::Read(m.resultPath), "result");
+    EXPECT_EQ(TempDir::Read(grid), "grid");
+
+    // One symbol per vote at ef 0: more lines than a coordinate file is given is
+    // refused before anything is written.
+    m.gridPoints[1].votes = static_cast<std::int32_t>(kMaxCoordinateLines);
+    const Selection big = selectStates(m, PlotSettings{0, 2, 0, 10});
+    ASSERT_EQ(big.symbolCount, kMaxCoordinateLines + 1);
+    const SaveOutcome out = writeCoordinateFile(dir.Path("big.txt"), m, big, kAxesAndRatios);
+    EXPECT_FALSE(out.ok);
+    EXPECT_EQ(out.message, "File " + dir.Path("big.txt") + " cannot be written.\r\nThe selection holds " +
+                               std::to_string(kMaxCoordinateLines + 1) + " symbols, more than the " +
+                               std::to_string(kMaxCoordinateLines) +
+                               " lines a coordinate file is given; raise the enhance factor.");
+    EXPECT_FALSE(std::filesystem::exists(dir.Path("big.txt")));
+}
+
+TEST(Coordinates, FileSizeLimitIsAReportedWriteError) {
+    // Past the limit the write fails with a message and no temporary file is left;
+    // the size-limit signal must not end the program.
+    TempDir dir;
+    ResultModel m = model();
+    m.gridPoints[1].votes = 1000;  // 1000 lines of 20 bytes
+    const Selection sel = selectStates(m, PlotSettings{0, 2, 0, 10});
+    const std::string old = dir.Write("out.txt", "old");
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const SaveOutcome out = writeCoordinateFile(old, m, sel, kAxesAndRatios);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_FALSE(out.ok);
+    EXPECT_EQ(out.message, "File " + old + " cannot be written.\r\nFile too large");
+    EXPECT_EQ(TempDir::Read(old), "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Dir()), std::filesystem::directory_iterator()), 1);
 }
 
 }  // namespace

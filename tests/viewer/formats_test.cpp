@@ -1,7 +1,12 @@
 // Number texts and the token rules of the viewer's readers.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <string>
+#include <vector>
+
+#include "temp_dir.h"
 
 #include "viewer/model/number_format.h"
 #include "viewer/model/text_reader.h"
@@ -111,6 +116,59 @@ TEST(TextReader, LinuxAndWindowsLineEndsReadTheSame) {
     EXPECT_EQ(lf.readLine(), crlf.readLine());
     EXPECT_TRUE(lf.atEnd());
     EXPECT_TRUE(crlf.atEnd());
+}
+
+TEST(TextReader, LoneCrEndsALineFromMemoryAndFromAFile) {
+    // CR alone, LF alone and CR LF each end one line; CR CR is two line ends.
+    const std::string text = "1\r2\n3\r\n4\r\r6";
+    const std::vector<std::string> expected = {"1", "2", "3", "4", "", "6"};
+    testing::TempDir dir;
+    const std::string path = dir.Write("t.txt", text);
+    std::string reason;
+    const FileHandle file = openRegularFile(path, reason);
+    ASSERT_TRUE(file) << reason;
+    TextReader fromMemory(text);
+    TextReader fromFile(file.get());
+    for (TextReader* r : {&fromMemory, &fromFile}) {
+        std::vector<std::string> lines;
+        while (auto l = r->readLine()) lines.push_back(*l);
+        EXPECT_EQ(lines, expected);
+        EXPECT_EQ(r->lineNumber(), 7u);
+        EXPECT_EQ(r->overlongLine(), 0u);
+    }
+}
+
+TEST(TextReader, LinesAreCappedAt64KiB) {
+    // A line of exactly 65536 characters is read; one more character ends the
+    // input at that line, which overlongLine() names.
+    const std::string fits(kMaxLineLength, 'x');
+    const std::string text = "a\n" + fits + "\r\n" + fits + "y\nb\n";
+    TextReader r(text);
+    EXPECT_EQ(r.readLine(), "a");
+    EXPECT_EQ(r.readLine(), fits);
+    EXPECT_EQ(r.overlongLine(), 0u);
+    EXPECT_FALSE(r.readLine());
+    EXPECT_EQ(r.overlongLine(), 3u);
+    EXPECT_FALSE(r.nextToken());
+}
+
+TEST(RecentFileList, RegularFilesOnlyAnyLineEnd) {
+    testing::TempDir dir;
+    // The first empty line is dropped (and any other: it names no file).
+    const std::string list = dir.Write("prevfiles.txt", "\r\n/a/one.ql4\r/b/two.ql4\n\n/c/three.ql4");
+    EXPECT_EQ(readRecentFileList(list), (std::vector<std::string>{"/a/one.ql4", "/b/two.ql4", "/c/three.ql4"}));
+    // A FIFO is not waited on, a device not read, a folder or a missing file gives nothing.
+    const std::string fifo = dir.Path("fifo.txt");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {fifo, std::string("/dev/zero"), dir.Dir(), dir.Path("none.txt")}) {
+        EXPECT_TRUE(readRecentFileList(path).empty()) << path;
+        std::string reason;
+        EXPECT_FALSE(openRegularFile(path, reason)) << path;
+        EXPECT_FALSE(reason.empty()) << path;
+    }
+    // Reading stops at an over-long line; the entries before it are kept.
+    const std::string longList = dir.Write("long.txt", "/a/one.ql4\n" + std::string(kMaxLineLength + 1, 'z') + "\n/b\n");
+    EXPECT_EQ(readRecentFileList(longList), std::vector<std::string>{"/a/one.ql4"});
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // a failed load changes nothing.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cmath>
 #include <string>
 #include <vector>
@@ -190,13 +192,22 @@ TEST_F(Loader, FailuresLeaveThePreviousResult) {
         cases.push_back({name, t, std::move(message), terminate});
     };
     const std::string P = home.Dir();
-    add("a.ql4", [](ResultText& t) { t.gridCount = "           4 "; }, P + "a.ql4: Invalid format.");
-    add("b.ql4", [](ResultText& t) { t.votedCount = "two"; }, P + "b.ql4: Invalid format.");
-    add("c.ql4", [](ResultText& t) { t.votedCount = "-1"; }, P + "c.ql4: Invalid format.");
+    // The fixed messages come first; the detail follows on a line of its own.
+    add("a.ql4", [](ResultText& t) { t.gridCount = "           4 "; },
+        P + "a.ql4: Invalid format.\r\n" + P +
+            "a.ql4, line 4: the line holds '           4 ', not the number of grid points alone.");
+    add("b.ql4", [](ResultText& t) { t.votedCount = "two"; },
+        P + "b.ql4: Invalid format.\r\n" + P +
+            "b.ql4, line 5: the line holds 'two', not the number of voted grid points alone.");
+    add("c.ql4", [](ResultText& t) { t.votedCount = "-1"; },
+        P + "c.ql4: Invalid format.\r\n" + P + "c.ql4, line 5: the number of voted grid points -1 is negative.");
     add("d.ql4", [](ResultText& t) { t.gridName = "missing.cgp"; }, "CGP File  [missing.cgp]  not found.");
-    add("e.ql4", [](ResultText& t) { t.gridName = "badcount.cgp"; }, "badcount.cgp cannot be loaded", true);
+    add("e.ql4", [](ResultText& t) { t.gridName = "badcount.cgp"; },
+        "badcount.cgp cannot be loaded\r\n" + P +
+            "badcount.cgp, line 1: the line holds '4 ', not the number of grid points alone.",
+        true);
     add("f.ql4", [](ResultText& t) { t.gridName = "huge.cgp"; },
-        "huge.cgp cannot be loaded: it announces 70000 grid points; a grid holds 0 to 65535.");
+        "huge.cgp cannot be loaded\r\n" + P + "huge.cgp, line 1: it announces 70000 grid points; a grid holds 0 to 65535.");
     add("g.ql4", [](ResultText& t) { t.gridName = "short.cgp"; },
         "~" + P + "short.cgp, line 4: unexpected end of file");
     add("h.ql4", [](ResultText& t) { t.gridName = "comma.cgp"; }, P + "comma.cgp, line 2: '0,90' is not a number.");
@@ -266,11 +277,11 @@ TEST(GridFile, ReadsTheProgramDirectoryGrid) {
     EXPECT_EQ(model.gridPoints[2].id, 3);
     EXPECT_EQ(model.gridPoints[2].ratioClass, 3);  // 0.35f is just below 0.35
 
-    // A ratio outside [0, 1] still gets a class within the colour table.
-    home.Write("Unif60000.cgp", Lines({"2", "1 2 3 4 1.3", "1 2 3 4 -0.2"}));
+    // The ends of every range are accepted.
+    home.Write("Unif60000.cgp", Lines({"2", "0 -90 360 90 0", "360 90 0 -90 1"}));
     ASSERT_TRUE(model.loadGridFile().ok);
-    EXPECT_EQ(model.gridPoints[0].ratioClass, 10);
-    EXPECT_EQ(model.gridPoints[1].ratioClass, 0);
+    EXPECT_EQ(model.gridPoints[0].ratioClass, 0);
+    EXPECT_EQ(model.gridPoints[1].ratioClass, 10);
 
     // An empty grid is valid.
     home.Write("Unif60000.cgp", "0\r\n");
@@ -291,6 +302,133 @@ TEST(ResultModelState, StartState) {
     EXPECT_EQ(fileNamePart("/a/b/c.ql4"), "c.ql4");
     EXPECT_EQ(fileNamePart("/a\\mixed/d.ql4"), "d.ql4");
     EXPECT_EQ(fileNamePart("plain"), "plain");
+}
+
+TEST(GridFile, NumbersOutsideTheirRangesAreRefused) {
+    // Each number of a grid point is held to its range, with the file and line;
+    // a plunge of 1e20 would otherwise overflow the symbol's integer geometry.
+    TempDir home;
+    ResultModel model;
+    model.homeDir = home.Dir();
+    const struct {
+        const char* line;
+        const char* what;
+    } cases[] = {
+        {"-0.5 10 20 30 0.5", "the sigma1 azimuth '-0.5' is outside 0 to 360."},
+        {"360.5 10 20 30 0.5", "the sigma1 azimuth '360.5' is outside 0 to 360."},
+        {"10 1e20 20 30 0.5", "the sigma1 plunge '1e20' is outside -90 to 90."},
+        {"10 -91 20 30 0.5", "the sigma1 plunge '-91' is outside -90 to 90."},
+        {"10 20 400 30 0.5", "the sigma3 azimuth '400' is outside 0 to 360."},
+        {"10 20 30 90.01 0.5", "the sigma3 plunge '90.01' is outside -90 to 90."},
+        {"10 20 30 40 1.5", "the Phi '1.5' is outside 0 to 1."},
+        {"10 20 30 40 -0.2", "the Phi '-0.2' is outside 0 to 1."},
+        {"10 20 30 40 1e400", "'1e400' is not a number."},
+    };
+    for (const auto& c : cases) {
+        const std::string path = home.Write("Unif60000.cgp", Lines({"2", "0 90 90 0 0.5", c.line}));
+        const LoadOutcome out = model.loadGridFile();
+        EXPECT_FALSE(out.ok) << c.line;
+        EXPECT_FALSE(out.terminate) << c.line;
+        EXPECT_EQ(out.message, path + ", line 3: " + c.what);
+    }
+}
+
+TEST_F(Loader, LoneCrEndsALine) {
+    // Files with CR line ends only (and a mix) load as with CR LF: no datum is
+    // lost by reading several lines as one.
+    home.Write("g.cgp", testing::Lines({"4", "123.6 44.5 33.4 45.5 0.45", "10 20 30 40 0.5", "0 90 90 0 1.0",
+                                        "45 45 225 45 0.0"}, "\r"));
+    ASSERT_TRUE(Load("crlf.ql4", ResultText().Join("\r\n")).ok);
+    const std::vector<int> order = IdsInOrder();
+    const FaultDataSet expected = data;
+    // CR only, and CR, LF and CR LF in turn.
+    std::string mixed = ResultText().Join("\r");
+    const char* ends[] = {"\r", "\n", "\r\n"};
+    int k = 0;
+    for (std::size_t pos = 0; (pos = mixed.find('\r', pos)) != std::string::npos; ++pos) {
+        const std::string end = ends[k++ % 3];
+        mixed.replace(pos, 1, end);
+        pos += end.size() - 1;
+    }
+    for (const std::string& text : {ResultText().Join("\r"), mixed}) {
+        const LoadOutcome out = Load("cr.ql4", text);
+        ASSERT_TRUE(out.ok) << out.message;
+        EXPECT_EQ(IdsInOrder(), order);
+        ASSERT_EQ(data.count, 2);
+        EXPECT_EQ(data.records[2].sense, expected.records[2].sense);
+        EXPECT_EQ(data.records[2].slip, expected.records[2].slip);
+        EXPECT_EQ(Point(3).votes, 5);
+        EXPECT_EQ(model.gridFile, "g.cgp");
+    }
+}
+
+TEST_F(Loader, OverlongLineIsRefusedWithFileAndLine) {
+    // One line may hold 65536 characters; a longer one ends the load with its
+    // file and line, in the result or in the grid.
+    ResultText fits;
+    fits.head[2] = " 10.0 20.0  30.0 40.0  d" + std::string(65536 - 24, ' ');
+    ASSERT_TRUE(Load("fits.ql4", fits.Join()).ok);
+    ResultText r;
+    r.head[2] += std::string(70000, ' ');
+    LoadOutcome out = Load("long.ql4", r.Join());
+    EXPECT_FALSE(out.ok);
+    EXPECT_EQ(out.message, home.Path("long.ql4") + ", line 3: the line is longer than 65536 characters.");
+
+    home.Write("long.cgp", Lines({"2", "0 90 90 0 0.5", "0 90 90 0 0.5" + std::string(70000, '0')}));
+    ResultText g;
+    g.gridName = "long.cgp";
+    out = Load("longgrid.ql4", g.Join());
+    EXPECT_FALSE(out.ok);
+    EXPECT_EQ(out.message, home.Path("long.cgp") + ", line 3: the line is longer than 65536 characters.");
+}
+
+TEST_F(Loader, OnlyRegularFilesAreRead) {
+    // A FIFO is neither waited on nor read, a device never read without end; the
+    // fixed message comes with the reason on the next line.
+    const std::string fifo = home.Path("pipe.ql4");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    LoadOutcome out = model.loadResultFile(fifo, data);
+    EXPECT_FALSE(out.ok);
+    EXPECT_EQ(out.message, "File pipe.ql4 not found.\r\n" + fifo + ": it is a pipe, not a regular file.");
+    out = model.loadResultFile("/dev/zero", data);
+    EXPECT_EQ(out.message, "File zero not found.\r\n/dev/zero: it is a device, not a regular file.");
+    out = model.loadResultFile(home.Dir(), data);
+    EXPECT_EQ(out.message, "File  not found.\r\n" + home.Dir() + ": it is a folder, not a regular file.");
+
+    ASSERT_EQ(::mkfifo(home.Path("pipe.cgp").c_str(), 0600), 0);
+    ResultText r;
+    r.gridName = "pipe.cgp";
+    out = Load("r.ql4", r.Join());
+    EXPECT_EQ(out.message, "CGP File  [pipe.cgp]  not found.\r\n" + home.Path("pipe.cgp") +
+                               ": it is a pipe, not a regular file.");
+    EXPECT_TRUE(model.gridPoints.empty());
+}
+
+TEST_F(Loader, GridNameLineRecognisedWhateverTheName) {
+    // A result saved without extension (the save dialog makes it "x.txt") keeps its
+    // grid-name line; it is recognised by what it holds.
+    home.Write("other.cgp", kGrid);
+    ResultText r;
+    r.gridName = "/home/user/grids/other.cgp";
+    for (const char* name : {"x.txt", "x", "result.dat", "x.ql4.bak"}) {
+        const LoadOutcome out = Load(name, r.Join());
+        ASSERT_TRUE(out.ok) << name << ": " << out.message;
+        EXPECT_EQ(model.gridFile, "other.cgp") << name;
+        EXPECT_EQ(Point(3).votes, 5) << name;
+    }
+    // Without a grid-name line such a file is an older result: cgp31.cgp, and the
+    // first vote line (or the "Data = " line) is read as it stands.
+    home.Write("cgp31.cgp", kGrid);
+    LoadOutcome out = Load("old.txt", r.Join("\r\n", false));
+    ASSERT_TRUE(out.ok) << out.message;
+    EXPECT_EQ(model.gridFile, "cgp31.cgp");
+    EXPECT_EQ(Point(2).votes, 3);
+    ResultText none;
+    none.votedCount = "           0";
+    none.votes = {};
+    out = Load("none.txt", none.Join("\r\n", false));
+    ASSERT_TRUE(out.ok) << out.message;
+    EXPECT_EQ(model.gridFile, "cgp31.cgp");
 }
 
 }  // namespace

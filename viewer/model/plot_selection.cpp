@@ -18,11 +18,13 @@ Selection selectStates(ResultModel& model, const PlotSettings& settings) {
         if (k < settings.srLo || k > settings.srUp) continue;
         const long double c = std::floor(static_cast<long double>(p.votes) / T);
         if (c > 0) {
+            // c <= votes, so it fits the 32-bit count.
             p.plotCount = static_cast<std::int32_t>(c);
-            sel.entries.insert(sel.entries.end(), static_cast<std::size_t>(c), i);
+            sel.states.push_back(SelectedState{i, p.plotCount});
+            sel.symbolCount += p.plotCount;
         }
     }
-    sel.status = std::to_string(sel.entries.size()) + " / " + std::to_string(model.votedCount) + " / " +
+    sel.status = std::to_string(sel.symbolCount) + " / " + std::to_string(model.votedCount) + " / " +
                  std::to_string(model.gridCount);
     return sel;
 }

@@ -34,13 +34,28 @@ struct PlotSettings {
     int srUp = 10;  // upper stress-ratio bound, class 0..10
 };
 
-struct Selection {
-    // plotSelection: indices into gridPoints, each repeated plotCount times,
-    // in gridPoints order (ascending votes).
-    std::vector<std::size_t> entries;
-    // Status panel 0: entries + " / " + NZG + " / " + NG.
-    std::string status;
+// One selected state: its position in gridPoints and the number of symbols drawn of it.
+struct SelectedState {
+    std::size_t index = 0;
+    std::int32_t count = 0;
 };
+
+// The states to plot, each standing for `count` symbols in a row, in gridPoints order
+// (ascending votes).  Memory grows with the number of selected states, never with the
+// number of symbols, which at enhance factor 0 is the number of votes.
+struct Selection {
+    std::vector<SelectedState> states;
+    std::int64_t symbolCount = 0;  // the sum of the counts
+    // Status panel 0: symbolCount + " / " + NZG + " / " + NG.
+    std::string status;
+
+    bool empty() const { return symbolCount == 0; }
+};
+
+// The most symbols a vector picture (metafile, SVG, PDF) of the plot is given: such a
+// picture records every symbol, so at enhance factor 0 its size follows the votes.
+// A bitmap of the plot is drawn in fixed memory whatever the number of symbols.
+inline constexpr std::int64_t kMaxVectorSymbols = 1'000'000;
 
 // Threshold T = ef * Sd when above 1, else 1; each state whose class lies within the
 // bounds is drawn floor(votes / T) times.  Sets plotCount of every grid point.

@@ -4,9 +4,12 @@
 #include <cctype>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <cstring>
 #include <limits>
+#include <optional>
+#include <sstream>
+
+#include <sys/stat.h>
 
 #include "viewer/geometry/rounding.h"
 #include "viewer/model/number_format.h"
@@ -27,17 +30,9 @@ std::string upperCased(std::string s) {
     return s;
 }
 
-bool isExistingFile(const std::string& path) {
+bool pathExists(const std::string& path) {
     std::error_code ec;
-    return std::filesystem::is_regular_file(std::filesystem::path(path), ec);
-}
-
-std::optional<std::string> readWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
-    return content;
+    return std::filesystem::exists(std::filesystem::path(path), ec);
 }
 
 LoadOutcome failure(std::string message, bool terminate = false) {
@@ -48,15 +43,32 @@ std::string where(const std::string& path, std::size_t line) {
     return path + ", line " + std::to_string(line) + ": ";
 }
 
-std::optional<double> realToken(TextReader& r, const std::string& path, std::string& error) {
+// Why the input ended where something more was expected: an over-long line, a read
+// error of the system, or the end of the file.
+std::string endOfInput(const TextReader& r, const std::string& path, std::size_t line, const char* expected) {
+    if (r.overlongLine())
+        return where(path, r.overlongLine()) + "the line is longer than " + std::to_string(kMaxLineLength) +
+               " characters.";
+    if (r.readError()) return where(path, line) + "cannot be read on: " + std::strerror(r.readError()) + ".";
+    return where(path, line) + "unexpected end of file where " + expected + " was expected.";
+}
+
+// A piece of input for a message: quoted, and cut after 60 characters.
+std::string excerpt(const std::string& text) {
+    return "'" + (text.size() > 60 ? text.substr(0, 60) + "..." : text) + "'";
+}
+
+std::optional<double> realToken(TextReader& r, const std::string& path, std::string& error,
+                                std::string* text = nullptr) {
     std::size_t line = 0;
     const auto tok = r.nextToken(&line);
     if (!tok) {
-        error = where(path, line) + "unexpected end of file where a number was expected.";
+        error = endOfInput(r, path, line, "a number");
         return std::nullopt;
     }
     const auto value = parseRealToken(*tok);
-    if (!value) error = where(path, line) + "'" + *tok + "' is not a number.";
+    if (!value) error = where(path, line) + excerpt(*tok) + " is not a number.";
+    if (text) *text = *tok;
     return value;
 }
 
@@ -64,18 +76,46 @@ std::optional<std::int32_t> integerToken(TextReader& r, const std::string& path,
     std::size_t line = 0;
     const auto tok = r.nextToken(&line);
     if (!tok) {
-        error = where(path, line) + "unexpected end of file where an integer was expected.";
+        error = endOfInput(r, path, line, "an integer");
         return std::nullopt;
     }
     const auto value = parseIntegerToken(*tok);
-    if (!value) error = where(path, line) + "'" + *tok + "' is not an integer.";
+    if (!value) error = where(path, line) + excerpt(*tok) + " is not an integer.";
     return value;
 }
 
-std::optional<std::int32_t> wholeLineInteger(TextReader& r) {
+// A whole-line integer; on failure `detail` says what the line held instead.
+std::optional<std::int32_t> wholeLineInteger(TextReader& r, const std::string& path, const char* what,
+                                             std::string& detail) {
+    const std::size_t lineNo = r.lineNumber();
     const auto line = r.readLine();
-    if (!line) return std::nullopt;
-    return parseWholeLineInteger(*line);
+    if (!line) {
+        detail = endOfInput(r, path, lineNo, what);
+        return std::nullopt;
+    }
+    const auto value = parseWholeLineInteger(*line);
+    if (!value) detail = where(path, lineNo) + "the line holds " + excerpt(*line) + ", not " + what + " alone.";
+    return value;
+}
+
+// The ranges of the five numbers of a grid point.  A grid is read in single
+// precision, so the values are held to their ranges as the grid keeps them.
+constexpr struct {
+    const char* name;
+    float low, high;
+} kGridRange[5] = {{"sigma1 azimuth", 0, 360}, {"sigma1 plunge", -90, 90}, {"sigma3 azimuth", 0, 360},
+                   {"sigma3 plunge", -90, 90}, {"Phi", 0, 1}};
+
+// A line that names the grid of a result: a file name ending in ".cgp" (any case)
+// that is not a vote line.  A vote line holds two integers, and the "Data = " line
+// names a data file, so neither is taken for it.
+bool isGridNameLine(const std::string& line) {
+    std::string t = line;
+    while (!t.empty() && static_cast<unsigned char>(t.back()) <= ' ') t.pop_back();
+    if (t.size() < 5) return false;
+    std::string tail = t.substr(t.size() - 4);
+    for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return tail == ".cgp";
 }
 
 struct GridRead {
@@ -86,38 +126,54 @@ struct GridRead {
 // Reads the CGP file at `path` (named `gpFile` in the messages) into a new grid.
 GridRead readGrid(const std::string& path, const std::string& gpFile) {
     GridRead g;
-    if (!isExistingFile(path)) {
-        g.outcome = failure("CGP File  [" + trimmed(gpFile) + "]  not found.");
+    const std::string notFound = "CGP File  [" + trimmed(gpFile) + "]  not found.";
+    if (!pathExists(path)) {
+        g.outcome = failure(notFound);
         return g;
     }
-    const auto content = readWholeFile(path);
-    if (!content) {
-        g.outcome = failure("CGP File  [" + trimmed(gpFile) + "]  cannot be read.");
+    std::string reason;
+    const FileHandle file = openRegularFile(path, reason);
+    if (!file) {
+        g.outcome = failure(notFound + "\r\n" + path + ": " + reason + ".");
         return g;
     }
-    TextReader r(*content);
-    const auto count = wholeLineInteger(r);
+    TextReader r(file.get());
+    std::string detail;
+    const auto count = wholeLineInteger(r, path, "the number of grid points", detail);
     if (!count) {
-        g.outcome = failure(gpFile + " cannot be loaded", true);
+        g.outcome = failure(gpFile + " cannot be loaded\r\n" + detail, true);
         return g;
     }
     if (*count < 0 || static_cast<std::uint32_t>(*count) > kMaxGridPoints) {
-        g.outcome = failure(gpFile + " cannot be loaded: it announces " + std::to_string(*count) +
-                            " grid points; a grid holds 0 to " + std::to_string(kMaxGridPoints) + ".");
+        g.outcome = failure(gpFile + " cannot be loaded\r\n" + where(path, 1) + "it announces " +
+                            std::to_string(*count) + " grid points; a grid holds 0 to " +
+                            std::to_string(kMaxGridPoints) + ".");
         return g;
     }
     g.points.reserve(static_cast<std::size_t>(*count));
     std::string error;
     for (std::int32_t id = 1; id <= *count; ++id) {
         double v[5];
-        for (double& x : v) {
-            const auto value = realToken(r, path, error);
+        for (int j = 0; j < 5; ++j) {
+            std::string text;
+            const auto value = realToken(r, path, error, &text);
             if (!value) {
                 g.outcome = failure(error);
                 g.points.clear();
                 return g;
             }
-            x = *value;
+            // Out of range, the angles would overflow the symbol's integer geometry
+            // and Phi would name no colour.
+            const float f = static_cast<float>(*value);
+            if (!(f >= kGridRange[j].low && f <= kGridRange[j].high)) {
+                std::ostringstream range;
+                range << kGridRange[j].low << " to " << kGridRange[j].high;
+                g.outcome = failure(where(path, r.lineNumber()) + "the " + kGridRange[j].name + " " + excerpt(text) +
+                                    " is outside " + range.str() + ".");
+                g.points.clear();
+                return g;
+            }
+            v[j] = *value;
         }
         r.skipLine();
         GridPoint p;
@@ -126,8 +182,6 @@ GridRead readGrid(const std::string& path, const std::string& gpFile) {
         p.axis[Sigma1] = Direction{static_cast<float>(roundHalfEven(v[0])), static_cast<float>(roundHalfEven(v[1]))};
         p.axis[Sigma3] = Direction{static_cast<float>(roundHalfEven(v[2])), static_cast<float>(roundHalfEven(v[3]))};
         p.stressRatio = static_cast<float>(v[4]);
-        // The class indexes the 11 colours and the bound positions: a ratio outside
-        // [0, 1] is drawn in the colour of the nearest end.
         p.ratioClass = static_cast<std::uint8_t>(std::clamp(roundHalfEven(double(p.stressRatio) * 10.0), 0.0, 10.0));
         p.plotCount = 0;
         g.points.push_back(p);
@@ -161,10 +215,11 @@ LoadOutcome ResultModel::loadGridFile() {
 
 LoadOutcome ResultModel::loadResultFile(const std::string& path, FaultDataSet& data) {
     const std::string name = fileNamePart(path);
-    if (!isExistingFile(path)) return failure("File " + name + " not found.");
-    const auto content = readWholeFile(path);
-    if (!content) return failure("File " + name + " cannot be read.");
-    TextReader r(*content);
+    if (!pathExists(path)) return failure("File " + name + " not found.");
+    std::string reason;
+    const FileHandle file = openRegularFile(path, reason);
+    if (!file) return failure("File " + name + " not found.\r\n" + path + ": " + reason + ".");
+    TextReader r(file.get());
     std::string error;
 
     // Number of data, then the data lines.
@@ -190,19 +245,38 @@ LoadOutcome ResultModel::loadResultFile(const std::string& path, FaultDataSet& d
     }
 
     // Grid count (not kept: gridCount is the number of points held) and voted count.
-    const auto statedGridCount = wholeLineInteger(r);
-    if (!statedGridCount) return failure(path + ": Invalid format.");
-    const auto voted = wholeLineInteger(r);
-    if (!voted || *voted < 0) return failure(path + ": Invalid format.");
+    const std::string invalid = path + ": Invalid format.";
+    std::string detail;
+    const auto statedGridCount = wholeLineInteger(r, path, "the number of grid points", detail);
+    if (!statedGridCount) return failure(invalid + "\r\n" + detail);
+    const std::size_t votedLine = r.lineNumber();
+    const auto voted = wholeLineInteger(r, path, "the number of voted grid points", detail);
+    if (!voted) return failure(invalid + "\r\n" + detail);
+    if (*voted < 0)
+        return failure(invalid + "\r\n" + where(path, votedLine) + "the number of voted grid points " +
+                       std::to_string(*voted) + " is negative.");
 
-    // Only ".ql4" and ".ql5" files, extension written exactly so, name their grid.
+    // ".ql4" and ".ql5" files, extension written exactly so, name their grid on the
+    // next line.  The older kinds (".ql3", ".ql", and these names in other cases)
+    // name none and use "cgp31.cgp".  A result saved under any other name (a name
+    // without extension becomes "x.txt") is recognised by the line itself.
     std::string gpFile = "cgp31.cgp";
     const auto dot = name.find_last_of('.');
     const std::string ext = dot == std::string::npos ? std::string() : name.substr(dot);
+    std::string lowerExt = ext;
+    for (char& c : lowerExt) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const bool older = lowerExt == ".ql3" || lowerExt == ".ql" || lowerExt == ".ql4" || lowerExt == ".ql5";
     if (ext == ".ql4" || ext == ".ql5") {
+        const std::size_t lineNo = r.lineNumber();
         const auto line = r.readLine();
-        if (!line) return failure(path + ": Invalid format.");
+        if (!line) return failure(invalid + "\r\n" + endOfInput(r, path, lineNo, "the name of the grid"));
         gpFile = fileNamePart(*line);
+    } else if (!older) {
+        const auto line = r.peekLine();
+        if (line && isGridNameLine(*line)) {
+            gpFile = fileNamePart(*line);
+            r.skipLine();
+        }
     }
 
     GridRead g = readGrid(homeDir + gpFile, gpFile);
@@ -221,10 +295,13 @@ LoadOutcome ResultModel::loadResultFile(const std::string& path, FaultDataSet& d
         g.points[static_cast<std::size_t>(*gp) - 1].votes = *votes;
     }
 
+    const std::size_t dataLineNo = r.lineNumber();
     const std::string dataLine = r.readLine().value_or(std::string());
     std::string dataType;
     if (dataLine.find(".fdt") != std::string::npos) dataType = "g";
     else if (dataLine.find(".fmd") != std::string::npos) dataType = "s";
+    else if (r.overlongLine() || r.readError())
+        return failure("Undefined data type.\r\n" + endOfInput(r, path, dataLineNo, "the \"Data = \" line"));
     else return failure("Undefined data type.");
 
     // Ascending votes; states with equal votes stay in grid point order.
@@ -241,6 +318,21 @@ LoadOutcome ResultModel::loadResultFile(const std::string& path, FaultDataSet& d
     data.dataType = dataType;
     data.stressDesignated = false;
     return LoadOutcome{true, {}, false};
+}
+
+std::optional<std::string> ResultModel::inputSameAs(const std::string& output) const {
+    std::vector<std::string> inputs;
+    if (!resultPath.empty()) inputs.push_back(resultPath);
+    inputs.push_back(homeDir + gridFile);
+    for (const std::string& input : inputs)
+        if (isSameFile(output, input)) return input;
+    return std::nullopt;
+}
+
+bool isSameFile(const std::string& a, const std::string& b) {
+    struct stat sa {}, sb {};
+    if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 void ResultModel::computeVoteSd() {

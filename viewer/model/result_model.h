@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,9 @@ struct LoadOutcome {
     bool terminate = false;
 };
 
+// Whether the two paths name the same existing file (device and inode).
+bool isSameFile(const std::string& a, const std::string& b);
+
 // The file name part of a path: the text after the last "\" or "/".
 std::string fileNamePart(const std::string& path);
 
@@ -67,6 +71,10 @@ public:
     // success gridPoints is sorted by ascending votes (equal votes in grid point order)
     // and resultPath is `path`; the caller adds the path to the recent files.
     LoadOutcome loadResultFile(const std::string& path, FaultDataSet& data);
+    // The input (the loaded result, or the grid in use) that `output` is the same file
+    // as, compared by file identity (device and inode), so that no output replaces an
+    // input under another name; nothing when `output` names neither.
+    std::optional<std::string> inputSameAs(const std::string& output) const;
     // Population standard deviation of the votes over all gridCount grid points (0 for an empty grid).
     void computeVoteSd();
 

@@ -98,7 +98,7 @@ GlobalAverage computeGlobalAverage(ResultModel& model, const PlotSettings& setti
     GlobalAverage out;
     const Selection sel = selectStates(model, settings);
     out.status = sel.status;
-    out.symbolCount = static_cast<int>(sel.entries.size());
+    out.symbolCount = sel.symbolCount;
     if (out.symbolCount < 1) {
         out.message = "No data loaded.";
         return out;
@@ -107,7 +107,7 @@ GlobalAverage computeGlobalAverage(ResultModel& model, const PlotSettings& setti
         out.message = "Insufficient number of tensors.\r\nDecrease enhance factor.";
         return out;
     }
-    const double W = static_cast<double>(sel.entries.size());
+    const double W = static_cast<double>(sel.symbolCount);
 
     double S[3][3] = {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}};
     for (const GridPoint& p : model.gridPoints) {
@@ -161,7 +161,7 @@ std::vector<std::string> thetaDistanceText(const Direction& ax11, const Directio
             "Theta = " + formatFixed(theta, 5, 2) + " deg"};
 }
 
-std::vector<std::string> statisticsText(const std::string& fn, int enhanceFactor, int symbolCount,
+std::vector<std::string> statisticsText(const std::string& fn, int enhanceFactor, std::int64_t symbolCount,
                                   const Direction& meanSigma1, const Direction& meanSigma3, float meanPhi,
                                   float /*spreadSigma1*/, float /*spreadSigma3*/, float /*spreadPhi*/,
                                   float meanStressDifference, float meanTheta) {

@@ -3,6 +3,7 @@
 // selected for the plot, with the texts of the Result of Measurement window.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -37,7 +38,7 @@ struct GlobalAverage {
     bool ok = false;
     std::string message;  // on failure: "No data loaded." or the two-line CR LF text
     std::string status;   // status panel 0 text of the selection (always set)
-    int symbolCount = 0;
+    std::int64_t symbolCount = 0;  // Np: symbols of the selection
     MeanStress mean;
     float meanStressDifference = 0.0f;
     float meanTheta = 0.0f;  // degrees
@@ -51,7 +52,7 @@ std::vector<std::string> thetaDistanceText(const Direction& ax11, const Directio
                                            const Direction& ax21, const Direction& ax23, float ph2,
                                            float theta);
 // spreadSigma1, spreadSigma3 and spreadPhi are not written into the window.
-std::vector<std::string> statisticsText(const std::string& fn, int enhanceFactor, int symbolCount,
+std::vector<std::string> statisticsText(const std::string& fn, int enhanceFactor, std::int64_t symbolCount,
                                   const Direction& meanSigma1, const Direction& meanSigma3, float meanPhi,
                                   float spreadSigma1, float spreadSigma3, float spreadPhi,
                                   float meanStressDifference, float meanTheta);

@@ -1,7 +1,13 @@
 #include "viewer/model/text_reader.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace quillon::viewer {
 namespace {
@@ -10,52 +16,133 @@ bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' ||
 
 }  // namespace
 
-TextReader::TextReader(std::string_view content) {
-    std::size_t start = 0;
-    while (start < content.size()) {
-        std::size_t end = content.find('\n', start);
-        const bool last = end == std::string_view::npos;
-        if (last) end = content.size();
-        std::string_view line = content.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        lines_.push_back(line);
-        start = end + 1;
+TextReader::TextReader(std::string_view content) : content_(content) {}
+
+TextReader::TextReader(std::FILE* file) : file_(file) {}
+
+int TextReader::get() {
+    if (file_) {
+        const int c = getc_unlocked(file_);
+        if (c == EOF && std::ferror(file_)) readError_ = errno ? errno : EIO;
+        return c;
     }
+    return pos_ < content_.size() ? static_cast<unsigned char>(content_[pos_++]) : EOF;
 }
 
-std::optional<std::string> TextReader::nextToken(std::size_t* tokenLine) {
-    while (line_ < lines_.size()) {
-        const std::string_view line = lines_[line_];
-        while (col_ < line.size() && isSpace(line[col_])) ++col_;
-        if (col_ < line.size()) {
-            const std::size_t begin = col_;
-            while (col_ < line.size() && !isSpace(line[col_])) ++col_;
-            if (tokenLine) *tokenLine = line_ + 1;
-            return std::string(line.substr(begin, col_ - begin));
+bool TextReader::fetch() {
+    if (haveLine_) return true;
+    if (ended_) return false;
+    line_.clear();
+    col_ = 0;
+    bool any = false;
+    for (int c; (c = get()) != EOF;) {
+        any = true;
+        if (c == '\n') break;
+        if (c == '\r') {
+            // CR LF is one line end; a CR on its own ends the line too.
+            const int next = get();
+            if (next != '\n' && next != EOF) {
+                if (file_) ungetc(next, file_);
+                else --pos_;
+            }
+            break;
         }
-        ++line_;
-        col_ = 0;
+        if (line_.size() == kMaxLineLength) {
+            overlongLine_ = lineNumber_;
+            ended_ = true;
+            line_.clear();
+            return false;
+        }
+        line_.push_back(static_cast<char>(c));
     }
-    if (tokenLine) *tokenLine = line_ + 1;
+    if (!any || readError_) {
+        ended_ = true;
+        return false;
+    }
+    haveLine_ = true;
+    return true;
+}
+
+bool TextReader::atEnd() { return !fetch(); }
+
+std::optional<std::string> TextReader::nextToken(std::size_t* tokenLine) {
+    while (fetch()) {
+        while (col_ < line_.size() && isSpace(line_[col_])) ++col_;
+        if (col_ < line_.size()) {
+            const std::size_t begin = col_;
+            while (col_ < line_.size() && !isSpace(line_[col_])) ++col_;
+            if (tokenLine) *tokenLine = lineNumber_;
+            return line_.substr(begin, col_ - begin);
+        }
+        skipLine();
+    }
+    if (tokenLine) *tokenLine = lineNumber_;
     return std::nullopt;
 }
 
-std::string TextReader::restOfLine() const {
-    if (line_ >= lines_.size()) return {};
-    const std::string_view line = lines_[line_];
-    return col_ < line.size() ? std::string(line.substr(col_)) : std::string();
+std::string TextReader::restOfLine() {
+    if (!fetch()) return {};
+    return col_ < line_.size() ? line_.substr(col_) : std::string();
 }
 
 void TextReader::skipLine() {
-    if (line_ < lines_.size()) ++line_;
+    if (fetch()) {
+        haveLine_ = false;
+        ++lineNumber_;
+    }
     col_ = 0;
 }
 
 std::optional<std::string> TextReader::readLine() {
-    if (line_ >= lines_.size()) return std::nullopt;
+    if (!fetch()) return std::nullopt;
     std::string rest = restOfLine();
     skipLine();
     return rest;
+}
+
+std::optional<std::string> TextReader::peekLine() {
+    if (!fetch()) return std::nullopt;
+    return restOfLine();
+}
+
+FileHandle openRegularFile(const std::string& path, std::string& reason) {
+    // Without O_NONBLOCK, opening a FIFO for reading waits for a writer.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        reason = std::strerror(errno);
+        return nullptr;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        reason = S_ISDIR(st.st_mode)                               ? "it is a folder, not a regular file"
+                 : S_ISFIFO(st.st_mode)                            ? "it is a pipe, not a regular file"
+                 : S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)      ? "it is a device, not a regular file"
+                                                                   : "it is not a regular file";
+        ::close(fd);
+        return nullptr;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    std::FILE* f = ::fdopen(fd, "rb");
+    if (!f) {
+        reason = std::strerror(errno);
+        ::close(fd);
+        return nullptr;
+    }
+    return FileHandle(f);
+}
+
+std::vector<std::string> readRecentFileList(const std::string& path) {
+    std::vector<std::string> entries;
+    std::string reason;
+    const FileHandle file = openRegularFile(path, reason);
+    if (!file) return entries;
+    TextReader r(file.get());
+    // The first empty line is dropped by the list's rule; the others name no file
+    // and would be dropped as missing files.
+    while (auto line = r.readLine())
+        if (!line->empty()) entries.push_back(std::move(*line));
+    return entries;
 }
 
 std::optional<std::int32_t> parseIntegerToken(std::string_view s) {

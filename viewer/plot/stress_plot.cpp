@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "viewer/geometry/rounding.h"
+#include "viewer/platform/system_colors.h"
 
 namespace quillon::viewer {
 
@@ -33,7 +34,9 @@ ColorTable defaultColors() {
             1824450u,  713197u,   1095154u,  1009397u,  1179885u};
 }
 
-QColor toQColor(ColorValue c) { return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)); }
+// A system colour (top byte FF) is drawn in the desktop's current colour of
+// that index; any other value by its red, green and blue bytes.
+QColor toQColor(ColorValue c) { return platform::resolvedColor(c); }
 
 void drawTadpole(QPainter& p, CanvasPoint head, const QColor& color, CanvasPoint tailEnd, int h) {
     constexpr int s = kShadowOffset;
@@ -103,41 +106,51 @@ CanvasPoint tadpoleTailEnd(CanvasPoint head, const Direction& other) {
                   head.y - roundToInt(double(std::sin(phi) * L))};
 }
 
-void drawSelectedStates(QPainter& p, const ResultModel& model, const Selection& selection,
-                        int df, const PlotStyle& style, const ProgressFn& progress) {
+bool drawSelectedStates(QPainter& p, const ResultModel& model, const Selection& selection,
+                        int df, const PlotStyle& style, const ProgressFn& progress, const bool* cancel) {
     drawFrame(p, style);
-    const int total = int(selection.entries.size());
+    const std::int64_t total = selection.symbolCount;
     const double A = double(df) * 3 * kLengthUnit;
     JitterRandom random;
     random.reset(0);
     if (progress) progress(0, total);
     QColor colors[11];
     for (int k = 0; k <= 10; ++k) colors[k] = toQColor(style.colors[size_t(k)]);
-    for (int j = 0; j < total; ++j) {
-        if (progress) progress(j, total);
-        const GridPoint& g = model.gridPoints[selection.entries[size_t(j)]];
-        for (int i = 0; i < 2; ++i) {
-            const NetGeometry& net = kNets[i];
-            const Direction& own = g.axis[i];
-            const Direction& other = g.axis[1 - i];
-            CanvasPoint head = projectAxis(own, i);
-            const double u1 = random.next();
-            const double u2 = random.next();
-            const int ox = roundToInt((0.5 - u2) * A);
-            const int oy = roundToInt((0.5 - u1) * A);
-            head.x += ox;
-            head.y += oy;
-            const long long dx = head.x - net.cx, dy = head.y - net.cy;
-            if (dx * dx + dy * dy > static_cast<long long>(net.R) * net.R) {
-                head = projectAxis(Direction{own.az + 180.0f, own.pl}, i);
+    // Symbol j is copy number j - (symbols of the states before) of its state; the
+    // generator runs on from copy to copy and from state to state, as it would over
+    // a list holding every copy.
+    std::int64_t j = 0;
+    for (const SelectedState& s : selection.states) {
+        const GridPoint& g = model.gridPoints[s.index];
+        const CanvasPoint projected[2] = {projectAxis(g.axis[0], 0), projectAxis(g.axis[1], 1)};
+        const QColor& color = colors[std::min<int>(g.ratioClass, 10)];
+        for (std::int32_t copy = 0; copy < s.count; ++copy, ++j) {
+            if (progress) progress(j, total);
+            if (cancel && *cancel) return false;
+            for (int i = 0; i < 2; ++i) {
+                const NetGeometry& net = kNets[i];
+                const Direction& own = g.axis[i];
+                const Direction& other = g.axis[1 - i];
+                CanvasPoint head = projected[i];
+                const double u1 = random.next();
+                const double u2 = random.next();
+                const int ox = roundToInt((0.5 - u2) * A);
+                const int oy = roundToInt((0.5 - u1) * A);
                 head.x += ox;
                 head.y += oy;
+                const long long dx = head.x - net.cx, dy = head.y - net.cy;
+                if (dx * dx + dy * dy > static_cast<long long>(net.R) * net.R) {
+                    head = projectAxis(Direction{own.az + 180.0f, own.pl}, i);
+                    head.x += ox;
+                    head.y += oy;
+                }
+                const CanvasPoint tail = style.drawTail ? tadpoleTailEnd(head, other) : head;
+                drawTadpole(p, head, color, tail, style.headSize);
             }
-            const CanvasPoint tail = style.drawTail ? tadpoleTailEnd(head, other) : head;
-            drawTadpole(p, head, colors[std::min<int>(g.ratioClass, 10)], tail, style.headSize);
         }
     }
     if (progress) progress(0, total);
+    return true;
 }
 
 }  // namespace quillon::viewer

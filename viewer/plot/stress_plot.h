@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <functional>
 
 #include <QColor>
@@ -40,9 +41,10 @@ struct PlotStyle {
     int headSize = kHeadLarge; // HeadSize
 };
 
-// Called with (position, maximum) as the drawing advances: (0, n) before the
-// first entry, (j, n) before entry j, (0, n) at the end.
-using ProgressFn = std::function<void(int position, int maximum)>;
+// Called with (position, maximum) as the drawing advances, counted in symbols
+// (one per selected copy of a state): (0, n) before the first, (j, n) before
+// symbol j, (0, n) at the end.
+using ProgressFn = std::function<void(std::int64_t position, std::int64_t maximum)>;
 
 // The tadpole: black shadow displaced by kShadowOffset, then the coloured
 // tail line (width 2) and the filled square head of half side `headSize`.
@@ -65,7 +67,11 @@ CanvasPoint tadpoleTailEnd(CanvasPoint head, const Direction& other);
 // reset to seed 0 (so equal settings give equal pictures).  A displaced head
 // that would leave its net is placed by the axis of opposite azimuth plus the
 // same offset, just inside the other side of the primitive.
-void drawSelectedStates(QPainter& p, const ResultModel& model, const Selection& selection,
-                        int df, const PlotStyle& style, const ProgressFn& progress = {});
+// When `cancel` is given and becomes true (it is read before every symbol, after
+// the progress function, which may set it), the drawing stops there and the function
+// returns false; it returns true when every symbol was drawn.
+bool drawSelectedStates(QPainter& p, const ResultModel& model, const Selection& selection,
+                        int df, const PlotStyle& style, const ProgressFn& progress = {},
+                        const bool* cancel = nullptr);
 
 }  // namespace quillon::viewer

@@ -16,11 +16,15 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QProgressBar>
+#include <QProgressDialog>
 #include <QSlider>
 #include <QUrl>
+#include <cstdint>
+#include <limits>
 
 #include "viewer/model/coordinates.h"
 #include "viewer/model/number_format.h"
+#include "viewer/model/text_reader.h"
 #include "viewer/platform/clipboard.h"
 #include "viewer/platform/user_port.h"
 #include "viewer/windows/plot_export.h"
@@ -41,8 +45,10 @@ QString recentCaption(const QString& path) {
     return QFileInfo(path).fileName().replace("&", "&&");
 }
 
-// How many drawn entries pass between two repaints of the progress bar.
+// How many drawn symbols pass between two repaints of the progress bar.
 constexpr int kProgressRepaintEvery = 1024;
+// How long a drawing runs before it offers to be cancelled, in milliseconds.
+constexpr int kCancelDialogDelayMs = 1500;
 
 }  // namespace
 
@@ -117,17 +123,11 @@ void MainWindow::handleDroppedFiles(const QStringList& files) {
 void MainWindow::loadRecentFiles() {
     recentFiles.clear();
     previousFilesRead_ = true;
-    QFile f(homeDir + "prevfiles.txt");
-    if (f.exists() && f.open(QIODevice::ReadOnly)) {
-        const QString text = QString::fromUtf8(f.readAll());
-        QStringList lines = text.split('\n');
-        for (QString& l : lines)
-            if (l.endsWith('\r')) l.chop(1);
-        if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();   // after the last line end
-        const int empty = int(lines.indexOf(QString()));
-        if (empty >= 0) lines.removeAt(empty);
-        for (const QString& l : lines)
-            if (!l.isEmpty() && QFileInfo::exists(l)) recentFiles << l;
+    // Read only when it is a regular file: a FIFO of that name would hold the
+    // start up, a device would never end.
+    for (const std::string& entry : readRecentFileList((homeDir + "prevfiles.txt").toStdString())) {
+        const QString path = QString::fromStdString(entry);
+        if (QFileInfo::exists(path)) recentFiles << path;
     }
     updateRecentFilesMenu();
 }
@@ -274,17 +274,45 @@ void MainWindow::drawStressStatesAs(QPainter& canvas, bool withStates) {
     }
     const Selection selection = selectStates(model, settings);
     setStatus(0, QString::fromStdString(selection.status));
-    int lastRepaint = 0;
-    drawSelectedStates(canvas, model, selection, settings.df, plotStyle, [&](int position, int maximum) {
-        progressBar_->setMaximum(std::max(maximum, 1));
-        progressBar_->setValue(position);
-        emit drawProgress(position, maximum);
-        // Let the bar repaint now and then; user input waits for the end.
-        if (position - lastRepaint >= kProgressRepaintEvery) {
-            lastRepaint = position;
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        }
-    });
+    // The bar and the dialog count in int; a larger selection moves them in steps.
+    const std::int64_t step = selection.symbolCount / std::numeric_limits<int>::max() + 1;
+    // At enhance factor 0 a drawing has one symbol per vote and can last very
+    // long: after a moment a dialog offers to cancel it (its button or Escape).
+    // It is modal, so no other command runs while the drawing goes on.
+    QProgressDialog cancelDialog("Drawing the stress states ...", "&Cancel", 0,
+                                 int(selection.symbolCount / step), this);
+    cancelDialog.setWindowTitle("QL Viewer");
+    cancelDialog.setWindowModality(Qt::ApplicationModal);
+    cancelDialog.setMinimumDuration(kCancelDialogDelayMs);
+    cancelDialog.setAutoClose(false);
+    cancelDialog.setAutoReset(false);
+    bool cancelled = false;
+    std::int64_t lastRepaint = 0;
+    const bool complete = drawSelectedStates(
+        canvas, model, selection, settings.df, plotStyle,
+        [&](std::int64_t position, std::int64_t maximum) {
+            const int shown = int(position / step), shownMaximum = int(maximum / step);
+            progressBar_->setMaximum(std::max(shownMaximum, 1));
+            progressBar_->setValue(shown);
+            emit drawProgress(shown, shownMaximum);
+            // Let the bar repaint now and then.  User input waits for the end
+            // until the dialog is up; then it goes to the dialog alone.
+            if (position - lastRepaint >= kProgressRepaintEvery) {
+                lastRepaint = position;
+                cancelDialog.setValue(shown);
+                QCoreApplication::processEvents(cancelDialog.isVisible() ? QEventLoop::AllEvents
+                                                                         : QEventLoop::ExcludeUserInputEvents);
+            }
+            cancelled = cancelDialog.wasCanceled();
+        },
+        &cancelled);
+    if (!complete) {
+        // A cancelled drawing lacks the best-supported states (drawn last), so
+        // it is not shown: the nets stay empty, as when the question is answered No.
+        canvas.fillRect(QRect(0, 0, kCanvasWidth, kCanvasHeight), Qt::white);
+        drawFrame(canvas, plotStyle);
+        progressBar_->setValue(0);
+    }
 }
 
 platform::PaintFn MainWindow::plotPainter() {
@@ -332,7 +360,7 @@ void MainWindow::copyPlot() {
 void MainWindow::saveCoordinates(int kind) {
     const Selection selection = selectStates(model, settings);
     setStatus(0, QString::fromStdString(selection.status));
-    if (selection.entries.empty()) {
+    if (selection.empty()) {
         port_.message(this, "No data loaded.");
         return;
     }
@@ -344,7 +372,7 @@ void MainWindow::saveCoordinates(int kind) {
     const auto path = port_.saveFile(this, req);
     if (!path) return;
     const SaveOutcome outcome =
-        writeCoordinateFile(path->toStdString(), coordinateLines(model, selection, kind));
+        writeCoordinateFile(path->toStdString(), model, selection, kind);
     if (!outcome.ok) port_.message(this, QString::fromStdString(outcome.message));
 }
 

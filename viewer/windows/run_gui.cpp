@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
+#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <optional>
@@ -64,6 +65,9 @@ int runGui(int argc, char** argv) {
                   << "qlv4 --help lists the command-line modes.\n";
         return 2;
     }
+    // Past a file-size limit a write fails with an error the viewer reports,
+    // instead of the signal ending the program with a temporary file left behind.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     // The application title.  No display name is set: the platform would
     // append it to every window caption (" QL Viewer  [ r.ql4 ] - QL Viewer").
@@ -200,10 +204,26 @@ int runExport(int argc, char** argv) {
     }
     model.computeVoteSd();
     const Selection selection = selectStates(model, settings);
+    // Never write over an input (compared by file identity, so another name for
+    // the same file is caught too).
+    if (const auto input = model.inputSameAs(positional[1])) {
+        std::cerr << "Cannot write the file " << positional[1] << "\n"
+                  << "It is the input file " << *input << "; nothing was written.\n";
+        return 1;
+    }
+    std::signal(SIGXFSZ, SIG_IGN);
 
     auto draw = [&](QPainter& p) { drawSelectedStates(p, model, selection, settings.df, style); };
     const QString out = QString::fromStdString(positional[1]);
     const PictureFormat format = pictureFormatFor(out, /*acceptJpegSpelling=*/true);
+    // A vector picture holds every symbol; a bitmap is drawn in fixed memory.
+    if (!isBitmapFormat(format) && selection.symbolCount > kMaxVectorSymbols) {
+        std::cerr << "Cannot write the file " << positional[1] << "\n"
+                  << "The selection holds " << selection.symbolCount << " symbols, more than the "
+                  << kMaxVectorSymbols << " a vector picture is given; raise the enhance factor "
+                  << "or write a .png, .bmp or .jpg picture.\n";
+        return 1;
+    }
     QImage canvas;
     if (isBitmapFormat(format)) {
         canvas = QImage(kCanvasSize, QImage::Format_RGB32);

@@ -12,6 +12,8 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QProgressBar>
+#include <sys/stat.h>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
@@ -114,7 +116,11 @@ TEST_F(MainWindowTest, UnreadableDefaultGridEndsTheProgram) {
     fx.WriteText("prevfiles.txt", list);
     fx.WriteText("Unif60000.cgp", "4 \r\n90 0 0 90 0.0\r\n");   // count line with a trailing blank
     fx.Start();
-    EXPECT_EQ(fx.port.messages, QStringList{"Unif60000.cgp cannot be loaded"});
+    // The fixed text, then what is wrong on a line of its own.
+    ASSERT_EQ(fx.port.messages.size(), 1);
+    EXPECT_TRUE(fx.port.messages[0].startsWith("Unif60000.cgp cannot be loaded\r\n")) << fx.port.messages[0].toStdString();
+    EXPECT_TRUE(fx.port.messages[0].endsWith("Unif60000.cgp, line 1: the line holds '4 ', not the number of grid points alone."))
+        << fx.port.messages[0].toStdString();
     EXPECT_TRUE(main()->programEnded);
     // The program ended before reading its recent-file list: the list is kept.
     fx.windows.reset();
@@ -471,6 +477,56 @@ TEST_F(MainWindowTest, ImageKeepsTwoToOneAndCursorReadout) {
     main()->showCursorDirection(300, 103);   // canvas (1500, 515): centre of net 1
     EXPECT_EQ(main()->statusPanel(2), QString("0.0 / 90.0"));
     EXPECT_EQ(main()->statusPanel(4), QString("sigma3"));
+}
+
+TEST_F(MainWindowTest, RecentFileListThatIsNoRegularFileOrHasCrEnds) {
+    // A FIFO named prevfiles.txt would hold the start up for ever: it is not
+    // opened.  A list with CR line ends gives one entry per line.
+    const QString a = fx.WriteResult("a.ql4", {{2, 4}});
+    const QString b = fx.WriteResult("b.ql4", {{2, 4}});
+    fx.WriteText("prevfiles.txt", (a + "\r" + b + "\r").toUtf8());
+    fx.Start();
+    EXPECT_EQ(main()->recentFiles, (QStringList{a, b}));
+    fx.windows.reset();
+
+    QFile::remove(fx.home + "prevfiles.txt");
+    ASSERT_EQ(::mkfifo((fx.home + "prevfiles.txt").toLocal8Bit().constData(), 0600), 0);
+    fx.Start();
+    EXPECT_TRUE(main()->recentFiles.isEmpty());
+    EXPECT_TRUE(fx.port.messages.isEmpty());
+}
+
+TEST_F(MainWindowTest, LongDrawingCanBeCancelled) {
+    // 3000 symbols at ef 0; the drawing is cancelled through its progress dialog
+    // (as its button or Escape does) after 1500.  What was drawn is not kept: the
+    // nets stay empty, as when the question is answered No.
+    const QString r = fx.WriteResult("run.ql4", {{1, 1000}, {3, 2000}});
+    fx.Start();
+    Open(r);
+    main()->setEnhanceFactor(0);
+    main()->setDispersionFactor(0);
+    int last = -1;
+    QObject::connect(main(), &MainWindow::drawProgress, [&](int position, int) {
+        last = position;
+        if (position == 1500) {
+            auto* dialog = main()->findChild<QProgressDialog*>();
+            ASSERT_NE(dialog, nullptr);
+            dialog->cancel();
+        }
+    });
+    fx.port.confirmAnswers = {true};
+    main()->draw();
+    EXPECT_EQ(last, 1500);
+    EXPECT_EQ(main()->progressBar()->value(), 0);
+    EXPECT_EQ(main()->plotBitmap.pixelColor(940, 515), QColor(Qt::white));
+    EXPECT_EQ(main()->plotImage()->picture(), main()->plotBitmap);
+    EXPECT_EQ(main()->findChild<QProgressDialog*>(), nullptr);   // gone with the drawing
+
+    // Not cancelled, the same drawing completes.
+    QObject::disconnect(main(), &MainWindow::drawProgress, nullptr, nullptr);
+    fx.port.confirmAnswers = {true};
+    main()->draw();
+    EXPECT_EQ(main()->plotBitmap.pixelColor(940, 515), toQColor(defaultColors()[0]));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "viewer/platform/clipboard.h"
 #include "viewer/platform/emf_writer.h"
 #include "viewer/plot/stress_plot.h"
+#include "viewer/geometry/rounding.h"
 
 #include <QPicture>
 #include <gtest/gtest.h>
@@ -185,7 +186,7 @@ TEST(StressPlotStates, DispersionZeroStacksCopiesOnOnePoint) {
     s.df = 0;
     Selection sel;
     const QImage three = Draw(m, s, PlotStyle{}, &sel);
-    EXPECT_EQ(sel.entries.size(), 3u);
+    EXPECT_EQ(sel.symbolCount, 3);
     ResultModel one = ModelOf({{10, 20, 190, 70, 0.2f, 1}}, 0.1f);
     EXPECT_EQ(three, Draw(one, s));
 }
@@ -261,6 +262,83 @@ TEST(StressPlotExport, MetafileReadBackShowsTheSameSymbols) {
     ResultModel fewer = ModelOf({{10, 20, 190, 70, 0.1f, 2}, {120, 5, 30, 40, 0.6f, 3},
                                  {300, 80, 120, 10, 0.9f, 4}}, 0.1f);
     EXPECT_GT(quillon::testing::maxBlockDifference(Draw(fewer, s), viaEmf, 10), 100);
+}
+
+// The picture of a list holding every symbol, one entry per copy: the reference
+// the (state, count) selection must reproduce pixel for pixel, jitter included.
+QImage DrawEntryByEntry(const ResultModel& m, const Selection& sel, int df, const PlotStyle& style) {
+    QImage img = WhiteCanvas();
+    QPainter p(&img);
+    drawFrame(p, style);
+    std::vector<std::size_t> entries;
+    for (const SelectedState& s : sel.states) entries.insert(entries.end(), std::size_t(s.count), s.index);
+    JitterRandom random;
+    const double A = df * 3.0 * kLengthUnit;
+    for (std::size_t e : entries) {
+        const GridPoint& g = m.gridPoints[e];
+        for (int i = 0; i < 2; ++i) {
+            const double u1 = random.next(), u2 = random.next();
+            const CanvasPoint off{roundToInt((0.5 - u2) * A), roundToInt((0.5 - u1) * A)};
+            CanvasPoint head = projectAxis(g.axis[i], i);
+            head = {head.x + off.x, head.y + off.y};
+            const double dx = head.x - kNets[i].cx, dy = head.y - kNets[i].cy;
+            if (dx * dx + dy * dy > double(kNets[i].R) * kNets[i].R) {
+                head = projectAxis(Direction{g.axis[i].az + 180.0f, g.axis[i].pl}, i);
+                head = {head.x + off.x, head.y + off.y};
+            }
+            drawTadpole(p, head, toQColor(style.colors[g.ratioClass]),
+                        style.drawTail ? tadpoleTailEnd(head, g.axis[1 - i]) : head, style.headSize);
+        }
+    }
+    p.end();
+    return img;
+}
+
+TEST(StressPlotStates, SameAsAListOfEverySymbol) {
+    // States near the primitive (jitter pushes some copies across it), several
+    // copies each, every dispersion factor.
+    ResultModel m = ModelOf({{10, 2, 190, 70, 0.1f, 3}, {120, 5, 30, 40, 0.6f, 4},
+                             {300, 80, 120, 10, 0.9f, 2}, {90, 0, 0, 0, 0.4f, 5}}, 0.1f);
+    for (int df = 0; df <= 3; ++df) {
+        PlotSettings s;
+        s.ef = 0;
+        s.df = df;
+        Selection sel;
+        const QImage drawn = Draw(m, s, PlotStyle{}, &sel);
+        ASSERT_EQ(sel.symbolCount, 14);
+        EXPECT_EQ(drawn, DrawEntryByEntry(m, sel, df, PlotStyle{})) << "df " << df;
+    }
+}
+
+TEST(StressPlotStates, CancelStopsTheDrawing) {
+    ResultModel m = ModelOf({{10, 20, 190, 70, 0.1f, 3}, {120, 5, 30, 40, 0.6f, 4}}, 0.1f);
+    PlotSettings s;
+    const Selection sel = selectStates(m, s);
+    QImage img = WhiteCanvas();
+    QPainter p(&img);
+    bool cancel = false;
+    std::int64_t last = -1;
+    const bool complete = drawSelectedStates(
+        p, m, sel, s.df, PlotStyle{},
+        [&](std::int64_t pos, std::int64_t) {
+            last = pos;
+            if (pos == 4) cancel = true;
+        },
+        &cancel);
+    EXPECT_FALSE(complete);
+    EXPECT_EQ(last, 4);  // nothing announced after the cancel
+    p.end();
+    // Cancelled before the first symbol: the bare frame.
+    QImage none = WhiteCanvas();
+    QPainter q(&none);
+    cancel = true;
+    EXPECT_FALSE(drawSelectedStates(q, m, sel, s.df, PlotStyle{}, {}, &cancel));
+    q.end();
+    QImage frame = WhiteCanvas();
+    QPainter f(&frame);
+    drawFrame(f, PlotStyle{});
+    f.end();
+    EXPECT_EQ(none, frame);
 }
 
 }  // namespace
