@@ -38,7 +38,7 @@ std::vector<bool> FaultDataSet::computeMisfits(const Matrix3& S) {
         d.normalStress = dotProduct(n, t);
         const Vector3 tau = projectOntoPlane(t, n);
         d.shearStress = vectorLength(tau);
-        if (isShorterThan(tau, 1e-10f)) {
+        if (isShorterThan(tau, kZeroShearStress)) {
             d.theoreticalSlip = undefinedDirection();
             d.misfit = kZeroShearMisfit;
             zeroShear[i] = true;

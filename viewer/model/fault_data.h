@@ -38,6 +38,13 @@ struct FaultDatum {
 // the value the engine gives such a datum.  The windows show "ZSS" in its cell.
 inline constexpr float kZeroShearMisfit = 90.0f;
 
+// Shear stress below which a plane counts as carrying none.  The directions and
+// the tensor are single precision, so a plane whose normal is a principal axis
+// keeps a shear of rounding size (about 1e-8 of sigma1 - sigma3) instead of 0;
+// its "theoretical slip" would be rounding noise.  1e-6 of the stress
+// difference is far below any shear a measurement could tell apart.
+inline constexpr float kZeroShearStress = 1e-6f;
+
 // Misfit class: floor(misfit + eps) div 10 (0, 1, 2 have their own colour; 3 and above
 // share the last).
 int misfitClass(float misfit, double eps = 1e-10);

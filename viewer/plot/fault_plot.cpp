@@ -125,18 +125,26 @@ void drawTextBlock(QPainter& p, const StressState& s, const QString& family) {
     QFont font(family);
     font.setPixelSize(32);   // 24 points at 96 dots per inch
     p.setFont(font);
-    const QString lines[3] = {
-        QString::fromStdString(formatDecimals(s.axis[0].az, 1) + "    " + formatDecimals(s.axis[0].pl, 1)),
-        QString::fromStdString(formatDecimals(s.axis[1].az, 1) + "    " + formatDecimals(s.axis[1].pl, 1)),
-        QString::fromStdString(formatFixed(s.stressRatio, 3, 2)),
+    // Each line's parts (azimuth and plunge joined by four blanks) are drawn
+    // one by one at the places the blanks give them, so that readers which
+    // collapse runs of blanks still show the columns.
+    const std::vector<QString> lines[3] = {
+        {QString::fromStdString(formatDecimals(s.axis[0].az, 1)), QString::fromStdString(formatDecimals(s.axis[0].pl, 1))},
+        {QString::fromStdString(formatDecimals(s.axis[1].az, 1)), QString::fromStdString(formatDecimals(s.axis[1].pl, 1))},
+        {QString::fromStdString(formatFixed(s.stressRatio, 3, 2))},
     };
     const QFontMetrics metrics(font);
     for (int j = 0; j < 3; ++j) {
         const int y = kDataNetSize - roundToInt(12.1 * kUnit) + 4 * kUnit * j;
-        const QRect box(kUnit, y, metrics.horizontalAdvance(lines[j]), metrics.height());
-        p.fillRect(box, kCream);
+        const QString whole = lines[j].size() == 2 ? lines[j][0] + "    " + lines[j][1] : lines[j][0];
+        p.fillRect(QRect(kUnit, y, metrics.horizontalAdvance(whole), metrics.height()), kCream);
         p.setPen(Qt::black);
-        p.drawText(box, Qt::AlignLeft | Qt::AlignTop, lines[j]);
+        int x = kUnit;
+        for (const QString& part : lines[j]) {
+            p.drawText(QRect(x, y, metrics.horizontalAdvance(part), metrics.height()), Qt::AlignLeft | Qt::AlignTop,
+                       part);
+            x += metrics.horizontalAdvance(part + "    ");
+        }
     }
 }
 
@@ -238,7 +246,7 @@ void computeModelPlaneSlips(std::vector<FaultDatum>& planes, const Matrix3& S) {
     for (FaultDatum& m : planes) {
         const Vector3 n = directionToVector(poleOf(m.plane));
         const Vector3 tau = projectOntoPlane(matrixVectorProduct(S, n), n);
-        if (isShorterThan(tau, 1e-10f)) {
+        if (isShorterThan(tau, kZeroShearStress)) {
             m.slip = undefinedDirection();
             m.sense = "U";
             m.reducedSense = SenseOfShear::Undefined;

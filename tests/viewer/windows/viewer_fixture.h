@@ -65,6 +65,23 @@ public:
         return home + name;
     }
 
+    // A result holding the given data lines (plane, slip, sense) under grid
+    // file "Unif60000.cgp"; returns its full path.
+    QString WriteResultWithData(const QString& name, std::vector<std::pair<int, int>> votes,
+                                const std::vector<QByteArray>& dataLines,
+                                const QByteArray& dataFile = "C:\\data\\sample.fdt") {
+        QByteArray t = " " + QByteArray::number(int(dataLines.size())).rightJustified(7) + "\r\n";
+        for (const QByteArray& l : dataLines) t += l + "\r\n";
+        t += " " + QByteArray::number(int(std::size(kGridLines))).rightJustified(12) + "\r\n";
+        t += " " + QByteArray::number(int(votes.size())).rightJustified(12) + "\r\n";
+        t += "Unif60000.cgp\r\n";
+        for (auto [g, v] : votes)
+            t += QByteArray::number(g).rightJustified(9) + QByteArray::number(v).rightJustified(9) + "\r\n";
+        t += "Data = " + dataFile + "\r\n k =  4\r\n";
+        WriteText(name, t);
+        return home + name;
+    }
+
     // The windows as the program creates them, the main window shown.
     void Start() {
         windows = viewer::createViewerWindows(home, port);
