@@ -247,11 +247,11 @@ TEST(Bootstrap, LimitsHoldTheResampledSpreadAndCancelStops) {
     const std::vector<SlipDatum> data = analysisData(dataSetOf(tools::synthesize(synth), false));
     std::vector<int> pool(data.size());
     for (std::size_t i = 0; i < pool.size(); ++i) pool[i] = int(i);
-    const Refinement r = refineStress(data, pool, unitFiveVector(viewerState(synth.states[0])), 20.0);
-    const std::vector<int> explained = explainedData(data, r.x, 20.0);
+    const Vector5 start = unitFiveVector(viewerState(synth.states[0]));
+    const Refinement r = refineStress(data, pool, start, 20.0);
     Uncertainty u1, u2;
-    ASSERT_TRUE(bootstrapUncertainty(data, explained, r.x, 20.0, 40, 3, u1));
-    ASSERT_TRUE(bootstrapUncertainty(data, explained, r.x, 20.0, 40, 3, u2));
+    ASSERT_TRUE(bootstrapUncertainty(data, pool, start, r.x, 20.0, 40, 3, u1));
+    ASSERT_TRUE(bootstrapUncertainty(data, pool, start, r.x, 20.0, 40, 3, u2));
     EXPECT_EQ(u1.resamples, 40);
     EXPECT_GT(u1.sigma1HalfAngle, 0.5);
     EXPECT_LT(u1.sigma1HalfAngle, 30.0);
@@ -262,7 +262,7 @@ TEST(Bootstrap, LimitsHoldTheResampledSpreadAndCancelStops) {
 
     int calls = 0;
     Uncertainty u3;
-    EXPECT_FALSE(bootstrapUncertainty(data, explained, r.x, 20.0, 40, 3, u3, [&calls](int done) {
+    EXPECT_FALSE(bootstrapUncertainty(data, pool, start, r.x, 20.0, 40, 3, u3, [&calls](int done) {
         ++calls;
         return done < 5;
     }));

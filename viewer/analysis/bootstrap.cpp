@@ -29,22 +29,22 @@ double nearestRank(std::vector<double> values, double q) {
     return values[rank - 1];
 }
 
-bool bootstrapUncertainty(const std::vector<SlipDatum>& data, const std::vector<int>& explained,
+bool bootstrapUncertainty(const std::vector<SlipDatum>& data, const std::vector<int>& sample, const Vector5& start,
                           const Vector5& refined, double thresholdDeg, int resamples, std::uint64_t seed,
                           Uncertainty& u, const ResampleProgress& progress) {
     u = Uncertainty{};
     const PrincipalStress centre = principalStress(refined);
     const double shmax = shmaxAzimuth(refined);
     u.phiLow = u.phiHigh = centre.phi;
-    const std::size_t n = explained.size();
+    const std::size_t n = sample.size();
     if (n < 2 || resamples <= 0) return true;
     SeededRandom random(seed);
     std::vector<double> a1, a3, phi, sh;
     std::vector<int> pool(n);
     for (int b = 0; b < resamples; ++b) {
-        for (std::size_t i = 0; i < n; ++i) pool[i] = explained[random.below(n)];
+        for (std::size_t i = 0; i < n; ++i) pool[i] = sample[random.below(n)];
         std::sort(pool.begin(), pool.end());
-        const Refinement r = refineStress(data, pool, refined, thresholdDeg);
+        const Refinement r = refineStress(data, pool, start, thresholdDeg);
         const PrincipalStress p = principalStress(r.x);
         a1.push_back(axisAngle(p.sigma1, centre.sigma1));
         a3.push_back(axisAngle(p.sigma3, centre.sigma3));

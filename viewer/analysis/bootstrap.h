@@ -1,5 +1,5 @@
-// Bootstrap uncertainty of a refined stress: the data it explains are resampled with
-// replacement, the stress is refined again on each resample (from the refined stress),
+// Bootstrap uncertainty of a refined stress: its data are resampled with replacement,
+// the stress is refined again on each resample (from the same start),
 // and the spread of the resampled stresses gives 95 % limits: the half-angle of the cone
 // about the refined sigma1 (and sigma3) axis that holds 95 % of the resampled axes, the
 // 2.5 % and 97.5 % points of the resampled Phi, and the half-width that holds 95 % of
@@ -39,10 +39,12 @@ private:
     std::uint64_t state_;
 };
 
-// The 95 % limits from `resamples` resamples of `explained` (indices into `data`) about
-// `refined`.  Returns false when cancelled (u is then incomplete).  With fewer than two
-// explained data nothing can be resampled: u holds zero widths and Phi's own value.
-bool bootstrapUncertainty(const std::vector<SlipDatum>& data, const std::vector<int>& explained,
+// The 95 % limits about `refined` from `resamples` resamples of `sample` (indices into
+// `data`): each resample is refined from `start`, as the refined stress itself was, so
+// the limits include how the refinement and its choice of explained data vary.  Returns
+// false when cancelled (u is then incomplete).  With fewer than two data nothing can be
+// resampled: u holds zero widths and Phi's own value.
+bool bootstrapUncertainty(const std::vector<SlipDatum>& data, const std::vector<int>& sample, const Vector5& start,
                           const Vector5& refined, double thresholdDeg, int resamples, std::uint64_t seed,
                           Uncertainty& u, const ResampleProgress& progress = {});
 

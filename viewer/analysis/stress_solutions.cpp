@@ -161,7 +161,7 @@ SolutionsOutcome computeStressSolutions(const ResultModel& model, const FaultDat
         s.meanMisfit = meanMisfitDeg(items, explained, s.refinedPoint);
         const int before = done;
         const bool finished = bootstrapUncertainty(
-            items, explained, s.refinedPoint, thresholdDeg, options.resamples, clusterSeed(options.seed, s.rank),
+            items, pools[k], unitFiveVector(s.mean), s.refinedPoint, thresholdDeg, options.resamples, clusterSeed(options.seed, s.rank),
             s.uncertainty, [&](int n) {
                 done = before + n;
                 return !progress || progress(done, total);
