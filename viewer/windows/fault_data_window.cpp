@@ -25,7 +25,7 @@ namespace quillon::viewer {
 namespace {
 
 const QColor kSilver(192, 192, 192);
-constexpr int kGridPanelWidth = 312;
+constexpr int kGridPanelWidth = 366;
 constexpr int kHistogramPanelHeight = 190;
 constexpr const char* kPictureFilter = "Enhanced metafile (*.emf)|*.emf|PNG image (*.png)|*.png|"
                                        "SVG drawing (*.svg)|*.svg|PDF document (*.pdf)|*.pdf";
@@ -118,10 +118,12 @@ FaultDataWindow::FaultDataWindow(platform::UserPort& port, QWidget* parent) : QM
     grid_->setHorizontalHeaderLabels({"", "Faz", "Fpl", "Saz", "Spl", "Sense", "Misfit"});
     grid_->verticalHeader()->hide();
     grid_->verticalHeader()->setDefaultSectionSize(19);
-    grid_->horizontalHeader()->setDefaultSectionSize(32);
+    // Columns wide enough for "359.9" in the window's font.
+    grid_->horizontalHeader()->setDefaultSectionSize(44);
     grid_->horizontalHeader()->setMinimumSectionSize(20);
-    grid_->setColumnWidth(0, 80);
-    grid_->setColumnWidth(6, 48);
+    grid_->setColumnWidth(0, 44);
+    grid_->setColumnWidth(5, 46);
+    grid_->setColumnWidth(6, 52);
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid_->setSelectionMode(QAbstractItemView::SingleSelection);
     QPalette gridPalette = grid_->palette();
