@@ -169,6 +169,82 @@ TEST(Qlv4Coordinates, BothKinds) {
     EXPECT_FALSE(std::filesystem::exists(dir.Path("none.txt")));
 }
 
+// qlv4 run by the shell after `limits` (ulimit commands), e.g. "ulimit -f 1".
+ProgramRun Qlv4Limited(const std::string& limits, const std::vector<std::string>& args) {
+    std::vector<std::string> shellArgs = {"-c", limits + " && exec \"$0\" \"$@\"", QLV4_PATH};
+    shellArgs.insert(shellArgs.end(), args.begin(), args.end());
+    return RunProgram("/bin/sh", shellArgs);
+}
+
+// A grid of five states and a result with the given votes on states 1, 2, ...
+std::string WriteVotes(const TempDir& dir, const std::vector<long long>& votes) {
+    dir.Write("five.cgp", Lines({"5", "10 20 190 70 0.1", "120 5 30 40 0.6", "300 80 120 10 0.9",
+                                 "90 0 0 0 0.4", "45 45 225 45 0.5"}));
+    std::vector<std::string> lines = {"1", "120.0 45.0 200.0 30.0 n", "5", std::to_string(votes.size()), "five.cgp"};
+    for (std::size_t i = 0; i < votes.size(); ++i) lines.push_back(std::to_string(i + 1) + " " + std::to_string(votes[i]));
+    lines.push_back("Data = x.fdt");
+    std::string text;
+    for (const std::string& l : lines) text += l + "\r\n";
+    return dir.Write("votes.ql4", text);
+}
+
+TEST(Qlv4Coordinates, OutputThatIsAnInputIsRefused) {
+    // By file identity: the result itself, another name of it, the grid.
+    TempDir dir;
+    const std::string result = WriteVotes(dir, {3, 4});
+    const std::string before = TempDir::Read(result);
+    const std::string grid = dir.Path("five.cgp");
+    const std::string gridBefore = TempDir::Read(grid);
+    std::filesystem::create_symlink(result, dir.Path("other-name.txt"));
+    for (const std::string& out : {result, dir.Path("other-name.txt"), grid, dir.Dir() + "../" +
+                                   std::filesystem::path(dir.Dir()).parent_path().filename().string() + "/votes.ql4"}) {
+        const ProgramRun r = Qlv4({"--coordinates", result, out, "--kind", "0", "--ef", "0", "--home", dir.Dir()});
+        EXPECT_EQ(r.rc, 1) << out;
+        EXPECT_EQ(r.err.rfind("File " + out + " cannot be written.\nIt is the input file ", 0), 0u) << r.err;
+    }
+    EXPECT_EQ(TempDir::Read(result), before);
+    EXPECT_EQ(TempDir::Read(grid), gridBefore);
+}
+
+TEST(Qlv4Coordinates, FileSizeLimitIsReportedAndLeavesNothing) {
+    // 2000 lines of about 20 bytes against a limit of 4 KiB: the write error is
+    // reported with the exit status 1, and no temporary file stays behind.
+    TempDir dir;
+    const std::string result = WriteVotes(dir, {2000});
+    const std::string out = dir.Path("axes.txt");
+    const ProgramRun r = Qlv4Limited("ulimit -f 8", {"--coordinates", result, out, "--kind", "0", "--ef", "0",
+                                                     "--home", dir.Dir()});
+    EXPECT_EQ(r.rc, 1) << r.err;
+    EXPECT_EQ(r.err, "File " + out + " cannot be written.\nFile too large\n");
+    EXPECT_FALSE(std::filesystem::exists(out));
+    for (const auto& e : std::filesystem::directory_iterator(dir.Dir()))
+        EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
+}
+
+TEST(Qlv4Average, TwoBillionVotesInBoundedMemory) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer reserves more address space than the limit";
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    GTEST_SKIP() << "the address sanitizer reserves more address space than the limit";
+#endif
+#endif
+    // 2^31 - 1 votes, the most an engine run can cast: under a 1 GiB address-space
+    // limit (a list of one entry per vote would need 16 GiB) the average is
+    // computed and a coordinate file of two billion lines is refused.
+    TempDir dir;
+    const std::string result = WriteVotes(dir, {1, 1000000000, 147483646, 1000000000});
+    ProgramRun r = Qlv4Limited("ulimit -v 1048576", {"--average", result, "--ef", "0", "--home", dir.Dir()});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    EXPECT_NE(r.out.find("Np = 2147483647\n"), std::string::npos) << r.out;
+    r = Qlv4Limited("ulimit -v 1048576", {"--coordinates", result, dir.Path("c.txt"), "--kind", "1", "--ef", "0",
+                                          "--home", dir.Dir()});
+    EXPECT_EQ(r.rc, 1);
+    EXPECT_NE(r.err.find("The selection holds 2147483647 symbols, more than the 10000000 lines"), std::string::npos)
+        << r.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.Path("c.txt")));
+}
+
 TEST(Qlv4Arguments, RefusedCombinations) {
     TempDir dir;
     const std::vector<std::vector<std::string>> refused = {

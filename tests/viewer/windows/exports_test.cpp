@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QSvgRenderer>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include "viewer/model/coordinates.h"
 #include "viewer/platform/clipboard.h"
@@ -232,6 +233,63 @@ TEST(CommandLineExport, FailuresAreReportedWithTheirStatus) {
         EXPECT_TRUE(run.err.contains(c.err)) << run.err.toStdString();
     }
     EXPECT_FALSE(QFile::exists(fx.home + "x.png"));
+}
+
+// qlv4 --export with a file-size limit of `bytes` on the program.
+ExportRun RunQlv4WithFileSizeLimit(const QStringList& args, rlim_t bytes) {
+    QProcess p;
+    p.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+    p.setChildProcessModifier([bytes] {
+        rlimit limit{bytes, bytes};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    });
+    p.start(QString(QUILLON_BIN_DIR) + "/qlv4", args);
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit) return {-1, {}, {}};
+    return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
+}
+
+TEST(CommandLineExport, OutputThatIsAnInputIsRefused) {
+    // Compared by file identity: the result, another name of it, the grid.
+    ViewerFixture fx;
+    const QString r = fx.WriteResult("run.ql4", {{1, 3}});
+    ASSERT_TRUE(QFile::link(r, fx.home + "other.emf"));
+    const QByteArray result = ReadAll(r), grid = ReadAll(fx.home + "Unif60000.cgp");
+    for (const QString& out : {r, fx.home + "other.emf", fx.home + "Unif60000.cgp", fx.home + "./run.ql4"}) {
+        const ExportRun run = RunQlv4({"--export", r, out, "--home", fx.home});
+        EXPECT_EQ(run.code, 1) << out.toStdString();
+        EXPECT_TRUE(run.err.contains(("Cannot write the file " + out + "\nIt is the input file ").toUtf8()))
+            << run.err.toStdString();
+    }
+    EXPECT_EQ(ReadAll(r), result);
+    EXPECT_EQ(ReadAll(fx.home + "Unif60000.cgp"), grid);
+}
+
+TEST(CommandLineExport, FileSizeLimitIsAReportedWriteError) {
+    // The picture does not fit under the limit: the write error is reported with
+    // the exit status 1 (the size-limit signal is ignored), nothing is left.
+    ViewerFixture fx;
+    const QString r = fx.WriteResult("run.ql4", {{1, 3}, {3, 5}});
+    const QStringList before = QDir(fx.home).entryList(QDir::Files);
+    const ExportRun run = RunQlv4WithFileSizeLimit({"--export", r, fx.home + "x.bmp", "--home", fx.home}, 4096);
+    EXPECT_EQ(run.code, 1) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(("Cannot write the file " + fx.home + "x.bmp").toUtf8())) << run.err.toStdString();
+    EXPECT_EQ(QDir(fx.home).entryList(QDir::Files), before);
+}
+
+TEST(CommandLineExport, VectorPictureOfTooManySymbolsIsRefused) {
+    // At ef 0 every vote is a symbol; a vector picture would hold them all.
+    ViewerFixture fx;
+    const QString r = fx.WriteResult("run.ql4", {{1, int(kMaxVectorSymbols)}, {3, 1}});
+    for (const char* ext : {"emf", "svg", "pdf"}) {
+        const QString out = fx.home + "big." + ext;
+        const ExportRun run = RunQlv4({"--export", r, out, "--ef", "0", "--home", fx.home});
+        EXPECT_EQ(run.code, 1) << ext;
+        EXPECT_TRUE(run.err.contains(("The selection holds " + std::to_string(kMaxVectorSymbols + 1) +
+                                      " symbols, more than the " + std::to_string(kMaxVectorSymbols))
+                                         .c_str()))
+            << run.err.toStdString();
+        EXPECT_FALSE(QFile::exists(out));
+    }
 }
 
 }  // namespace
