@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <cstdlib>
 
 
@@ -69,22 +70,48 @@ SolutionsOutcome computeStressSolutions(const ResultModel& model, const FaultDat
     std::vector<int> all(items.size());
     for (std::size_t i = 0; i < items.size(); ++i) all[i] = static_cast<int>(i);
 
-    // Refine each cluster from its mean; a cluster whose refined stress falls within a
-    // bandwidth of one with more votes found the same stress and joins it.
+    // Refine each cluster from its mean.  A cluster found the same stress as one with
+    // more votes, and joins it, when its refined stress falls within a bandwidth of that
+    // one's, or when at least half the data it explains are explained by that one too
+    // (a separate stress must explain data of its own).
+    std::vector<std::vector<int>> explainedAll;
     for (const VoteCluster& c : clustering.clusters) {
         const Vector5 start = unitFiveVector(c.mean);
         const Refinement r = refineStress(items, all, start, thresholdDeg);
+        const std::vector<int> explainedHere = explainedData(items, r.x, thresholdDeg);
         StressSolution* same = nullptr;
-        for (StressSolution& s : out.solutions)
-            if (angleBetween5(s.refinedPoint, r.x) < clustering.bandwidthDeg) {
-                same = &s;
-                break;
+        std::size_t sameIndex = 0;
+        for (std::size_t k = 0; k < out.solutions.size() && !same; ++k) {
+            std::vector<int> shared;
+            std::set_intersection(explainedHere.begin(), explainedHere.end(), explainedAll[k].begin(),
+                                  explainedAll[k].end(), std::back_inserter(shared));
+            if (angleBetween5(out.solutions[k].refinedPoint, r.x) < clustering.bandwidthDeg ||
+                2 * shared.size() >= explainedHere.size())
+            {
+                same = &out.solutions[k];
+                sameIndex = k;
             }
+        }
         if (same) {
             same->gridIds.insert(same->gridIds.end(), c.gridIds.begin(), c.gridIds.end());
             std::sort(same->gridIds.begin(), same->gridIds.end());
             same->votes += c.votes;
             same->mean = voteWeightedMean(model, same->gridIds);
+            // The joined cluster keeps the best of its two refined stresses and of one
+            // refined from its new mean, so it is never worse than that mean.
+            const Vector5 mean = unitFiveVector(same->mean);
+            const Refinement fromMean = refineStress(items, all, mean, thresholdDeg);
+            if (r.score > same->score) {
+                same->refinedPoint = r.x;
+                same->score = r.score;
+            }
+            if (fromMean.score > same->score) {
+                same->refinedPoint = fromMean.x;
+                same->score = fromMean.score;
+            }
+            same->startScore = fromMean.startScore;
+            same->explainedByMean = static_cast<int>(explainedData(items, mean, thresholdDeg).size());
+            explainedAll[sameIndex] = explainedData(items, same->refinedPoint, thresholdDeg);
             continue;
         }
         StressSolution s;
@@ -96,6 +123,7 @@ SolutionsOutcome computeStressSolutions(const ResultModel& model, const FaultDat
         s.startScore = r.startScore;
         s.score = r.score;
         out.solutions.push_back(std::move(s));
+        explainedAll.push_back(explainedHere);
     }
     std::stable_sort(out.solutions.begin(), out.solutions.end(),
                      [](const StressSolution& a, const StressSolution& b) { return a.votes > b.votes; });

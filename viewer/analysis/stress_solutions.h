@@ -1,7 +1,8 @@
 // Stress solutions of a result: the voted states separated into clusters, each
 // cluster's vote-weighted mean stress refined off the grid against the data it
 // explains, with bootstrap limits.  A cluster whose refined stress lands within a
-// bandwidth of a cluster with more votes joins it.  With several stresses a datum
+// bandwidth of a cluster with more votes, or that explains no more than as many data of
+// its own as it shares with it, joins it.  With several stresses a datum
 // explained by more than one goes to the one it fits best, and the stresses are refined
 // again on their shares until the shares are stable.  Plain computation: nothing is shown, progress and
 // cancellation go through a callback so that a window can run it on a worker thread.
