@@ -8,6 +8,7 @@
 // refined stress); the reordering case runs a few resamples to show they are
 // reproduced too.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <algorithm>
 
@@ -185,6 +186,65 @@ TEST(StressSolutions, ReorderedDataFileGivesTheSameSolutions) {
             EXPECT_EQ(solutionCsvRow(a), solutionCsvRow(b));
         }
     }
+}
+
+}  // namespace
+}  // namespace quillon::viewer
+
+namespace quillon::viewer {
+namespace {
+
+int runQlv4(const std::vector<std::string>& args, const testing::TempDir& io, std::string& out, std::string& err) {
+    std::string cmd = std::string("'") + QLV4_PATH + "'";
+    for (const std::string& a : args) cmd += " '" + a + "'";
+    cmd += " </dev/null >'" + io.Path("out") + "' 2>'" + io.Path("err") + "'";
+    const int status = std::system(cmd.c_str());
+    out = testing::TempDir::Read(io.Path("out"));
+    err = testing::TempDir::Read(io.Path("err"));
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// qlv4 --solutions: the table on standard output and the same rows as CSV, each row as
+// the library writes it; failures name the file and leave no CSV behind.
+TEST(Qlv4Solutions, TableAndCsvOfAResult) {
+    InversionHome home;
+    tools::SynthOptions synth;
+    synth.states = {{{70, 60}, {182, 12}, 0.3}, {{170, 8}, {350, 82}, 0.5}};
+    synth.per_state = 15;
+    synth.noise_deg = 3;
+    synth.seed = 12;
+    ResultModel model;
+    FaultDataSet set;
+    std::string why;
+    ASSERT_TRUE(home.invert("cli.fdt", tools::synthesize(synth), 1, 4, model, set, why)) << why;
+    const SolutionsOutcome expected = solve(model, set, 30, 9);
+    ASSERT_TRUE(expected.ok);
+
+    testing::TempDir io;
+    std::string out, err;
+    const std::string csv = io.Path("solutions.csv");
+    ASSERT_EQ(runQlv4({"--solutions", model.resultPath, "--home", home.Dir(), "--csv", csv, "--resamples", "30",
+                       "--seed", "9"},
+                      io, out, err),
+              0)
+        << err;
+    EXPECT_EQ(err, "");
+    std::string rows = std::string(kSolutionsCsvHeader) + "\r\n";
+    for (const StressSolution& s : expected.solutions) rows += solutionCsvRow(s) + "\r\n";
+    EXPECT_EQ(testing::TempDir::Read(csv), rows);
+    for (const std::string& line : solutionsTable(expected.solutions))
+        EXPECT_NE(out.find(line + "\n"), std::string::npos) << line << "\n" << out;
+    EXPECT_NE(out.find("Stress solutions of cli.ql4\n"), std::string::npos) << out;
+
+    // A CSV that cannot be written: an error naming it, exit status 1, no file.
+    const std::string badCsv = io.Path("missing/dir/s.csv");
+    EXPECT_EQ(runQlv4({"--solutions", model.resultPath, "--home", home.Dir(), "--csv", badCsv, "--resamples", "0"},
+                      io, out, err),
+              1);
+    EXPECT_EQ(err, badCsv + ": cannot be written.\n");
+    EXPECT_FALSE(std::filesystem::exists(badCsv));
+    EXPECT_EQ(runQlv4({"--solutions", io.Path("absent.ql4")}, io, out, err), 1);
+    EXPECT_EQ(err, "File absent.ql4 not found.\n");
 }
 
 }  // namespace
