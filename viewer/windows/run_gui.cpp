@@ -11,6 +11,7 @@
 #include <string>
 
 #include "viewer/cli/cli.h"
+#include "viewer/model/palette_file.h"
 #include "viewer/model/plot_selection.h"
 #include "viewer/model/result_model.h"
 #include "viewer/platform/user_port.h"
@@ -41,7 +42,7 @@ std::unique_ptr<ViewerWindows> createViewerWindows(const QString& homeDir, platf
     auto w = std::make_unique<ViewerWindows>();
     w->main = std::make_unique<MainWindow>(homeDir, port);
     w->about = std::make_unique<AboutBox>();
-    w->palette = std::make_unique<PaletteWindow>();
+    w->palette = std::make_unique<PaletteWindow>(port);
     w->dataWindow = std::make_unique<FaultDataWindow>(port);
     w->measurement = std::make_unique<MeasurementWindow>();
     w->mohr = std::make_unique<MohrWindow>(port);
@@ -54,6 +55,22 @@ std::unique_ptr<ViewerWindows> createViewerWindows(const QString& homeDir, platf
     w->dataWindow->onShowMainWindow = [main] { main->bringMainWindowForward(); };
     w->main->setSecondaryWindows(
         SecondaryWindows{w->about.get(), w->palette.get(), w->dataWindow.get(), w->measurement.get(), w->mohr.get()});
+    // The colour window edits the main window's palette; OK applies it and
+    // remembers it for the next start.  A remembered palette replaces the
+    // default colours before the main window is first shown.
+    {
+        MainWindow* m = w->main.get();
+        w->palette->setStartFolder(m->homeDir);
+        w->palette->setPaletteSource([m] { return m->plotStyle.colors; });
+        QObject::connect(w->palette.get(), &PaletteWindow::paletteAccepted, m, [m](const ColorTable& colors) {
+            m->applyPalette(colors);
+            // As with the recent-file list, a program directory that cannot
+            // be written loses only the remembered palette.
+            QString error;
+            writeRememberedPalette(m->homeDir, colors, &error);
+        });
+        if (const auto remembered = readRememberedPalette(m->homeDir, port, m)) m->applyPalette(*remembered);
+    }
     return w;
 }
 
@@ -111,7 +128,7 @@ std::optional<int> intArg(const std::string& text, int lo, int hi) {
 
 constexpr const char* kExportUsage =
     "usage: qlv4 --export RESULT OUT [--ef N] [--df N] [--sr LO HI] [--head-only] "
-    "[--small-head] [--home DIR]\n";
+    "[--small-head] [--home DIR] [--palette FILE.pal]\n";
 
 int usage(const std::string& problem) {
     std::cerr << "qlv4: " << problem << "\n" << kExportUsage;
@@ -134,6 +151,7 @@ int runExport(int argc, char** argv) {
     PlotSettings settings;
     PlotStyle style;
     std::string home;
+    std::string palettePath;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         auto next = [&](const char* what) -> std::optional<std::string> {
@@ -153,7 +171,10 @@ int runExport(int argc, char** argv) {
                          "  --sr LO HI      stress-ratio bounds, classes 0 to 10 (default 0 10)\n"
                          "  --head-only     tadpoles without tails\n"
                          "  --small-head    small tadpole heads\n"
-                         "  --home DIR      directory holding the CGP grids (default: the program's)\n";
+                         "  --home DIR      directory holding the CGP grids (default: the program's)\n"
+                         "  --palette FILE  the colours of the stress-ratio classes from a palette file\n"
+                         "                  (.pal, as the colour window saves it; default: the default\n"
+                         "                  colours, not the palette remembered by the window)\n";
             return 0;
         }
         if (a == "--ef" || a == "--df") {
@@ -173,6 +194,10 @@ int runExport(int argc, char** argv) {
             style.drawTail = false;
         } else if (a == "--small-head") {
             style.headSize = kHeadSmall;
+        } else if (a == "--palette") {
+            const auto v = next("file");
+            if (!v) return usage("--palette needs a palette file");
+            palettePath = *v;
         } else if (a == "--home") {
             const auto v = next("dir");
             if (!v) return usage("--home needs a directory");
@@ -184,6 +209,15 @@ int runExport(int argc, char** argv) {
         }
     }
     if (positional.size() != 2) return usage("--export needs RESULT and OUT");
+    // Read before anything else: a palette that cannot be read writes nothing.
+    if (!palettePath.empty()) {
+        const PaletteRead palette = readPaletteFile(palettePath);
+        if (!palette.ok) {
+            std::cerr << "qlv4: " << palette.message << "\n";
+            return 1;
+        }
+        style.colors = palette.colors;
+    }
 
     // Nothing is shown: the offscreen platform needs no display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
