@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
     std::ofstream(home / "pref.txt", std::ios::binary) << "cgp31.cgp\r\n20\r\n";
 
     int done = 0, s1 = 0, s3 = 0, phi = 0, shmax = 0, all = 0;
-    double distanceSum = 0.0;
+    double distanceSum = 0.0, meanDistanceSum = 0.0;
     for (int r = 0; r < repetitions; ++r) {
         const std::uint64_t seed = firstSeed + r;
         tools::SynthOptions synth;
@@ -101,6 +101,7 @@ int main(int argc, char** argv) {
         shmax += inShmax;
         all += in1 && in3 && inPhi && inShmax;
         distanceSum += angleBetween5(best->refinedPoint, t);
+        meanDistanceSum += thetaBetweenStressStates(best->mean, truth);
         std::printf("seed %llu: distance %.2f  sigma1 %s  sigma3 %s  Phi %s  SHmax %s\n", (unsigned long long)seed,
                     angleBetween5(best->refinedPoint, t), in1 ? "in" : "OUT", in3 ? "in" : "OUT",
                     inPhi ? "in" : "OUT", inShmax ? "in" : "OUT");
@@ -109,7 +110,7 @@ int main(int argc, char** argv) {
     fs::remove_all(home);
     std::printf("\n%d repetitions, %d resamples each: limits holding the stress\n", done, resamples);
     std::printf("  sigma1 %d  sigma3 %d  Phi %d  SHmax %d  all four %d\n", s1, s3, phi, shmax, all);
-    std::printf("  mean distance of the refined stress from the stress: %.2f degrees\n",
-                done ? distanceSum / done : 0.0);
+    std::printf("  mean distance from the stress: refined %.2f degrees, cluster's vote-weighted mean %.2f degrees\n",
+                done ? distanceSum / done : 0.0, done ? meanDistanceSum / done : 0.0);
     return done == repetitions ? 0 : 1;
 }
