@@ -196,6 +196,10 @@ void MainWindow::buildMenus() {
     measurement->addSeparator();
     connect(add(measurement, "globalAverageAction", "&Global Average and Spread"), &QAction::triggered, this,
             &MainWindow::showGlobalAverage);
+    // Beyond the global average: the votes separated into stress solutions.
+    measurement->addSeparator();
+    connect(add(measurement, "stressSolutionsAction", "Stress &Solutions ..."), &QAction::triggered, this,
+            &MainWindow::showStressSolutions);
 
     QMenu* view = menuBar()->addMenu("&View");
     QMenu* enh = view->addMenu("&Enhance Factor");

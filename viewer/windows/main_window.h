@@ -39,6 +39,7 @@ class PaletteWindow;
 class FaultDataWindow;
 class MeasurementWindow;
 class MohrWindow;
+class SolutionsWindow;
 
 // The windows the main window works with, created before it is first shown.
 struct SecondaryWindows {
@@ -132,6 +133,10 @@ public:
     bool designateStressState(const StressState& state);
     void showStressDialog();
     void showGlobalAverage();
+    // Measurement > "Stress &Solutions ...": the clusters of the votes, each
+    // refined off the grid; picking one designates it and marks it on the nets.
+    void showStressSolutions();
+    SolutionsWindow* solutionsWindow() const { return solutionsWindow_; }
     // The 181 canvas points of the arc of directions perpendicular to `pole`,
     // on the net other than `net`.
     static std::array<CanvasPoint, 181> arcPoints(const Direction& pole, int net,
@@ -272,6 +277,7 @@ private:
     // Designation: the shown image with its marks, the marker circle's box and
     // the arc (with the directions its points stand for), whether each is on
     // the image now.
+    SolutionsWindow* solutionsWindow_ = nullptr;
     QImage shownImage_;
     QRect markerCircle_;
     bool circleShown_ = false;

@@ -25,6 +25,7 @@
 #include "viewer/windows/main_window.h"
 #include "viewer/windows/measurement_window.h"
 #include "viewer/windows/plot_widgets.h"
+#include "viewer/windows/solutions_window.h"
 
 namespace quillon::viewer {
 
@@ -485,6 +486,34 @@ void MainWindow::plotDoubleClicked(int X, int Y) {
     designationPurpose = DesignationPurpose::Misfits;
     designationStep = DesignationStep::StressRatio;
     giveStressRatio(s.stressRatio);
+}
+
+// ---------------------------------------------------------------- stress solutions
+
+void MainWindow::showStressSolutions() {
+    if (!solutionsWindow_) {
+        solutionsWindow_ = new SolutionsWindow(this);
+        solutionsWindow_->setWindowFlag(Qt::Window);
+        solutionsWindow_->setWindowTitle("Stress Solutions");
+        connect(solutionsWindow_, &SolutionsWindow::solutionChosen, this, [this](const StressState& s) {
+            if (!designateStressState(s)) return;
+            // The chosen solution's axes, ringed on both nets until the next Draw.
+            QPainter p(&shownImage_);
+            p.setPen(QPen(QColor(255, 0, 0), 4));
+            p.setBrush(Qt::NoBrush);
+            for (int net = 0; net < 2; ++net) {
+                const CanvasPoint c = projectAxis(s.axis[net], net);
+                p.drawEllipse(QPoint(c.x, c.y), 4 * kLengthUnit, 4 * kLengthUnit);
+            }
+            p.end();
+            plotImage_->setPicture(shownImage_);
+        });
+    }
+    const FaultDataSet empty;
+    solutionsWindow_->setResult(model, windows_.dataWindow ? windows_.dataWindow->dataSet : empty);
+    solutionsWindow_->show();
+    solutionsWindow_->raise();
+    solutionsWindow_->compute();
 }
 
 // ---------------------------------------------------------------- global average

@@ -29,6 +29,7 @@
 #include "viewer/windows/mohr_window.h"
 #include "viewer/windows/picture_view.h"
 #include "viewer/windows/plot_widgets.h"
+#include "viewer/windows/solutions_window.h"
 
 using namespace quillon::viewer;
 using quillon::testing::ViewerFixture;
@@ -423,6 +424,21 @@ TEST_F(DataWindowTest, TypedStateAndDoubleClickedTadpole) {
     EXPECT_EQ(s.axis[Sigma3], makeDirection(0, 0));
     EXPECT_FLOAT_EQ(s.stressRatio, 0.5f);
     EXPECT_FLOAT_EQ(mohr()->phi(), 0.5f);
+}
+
+TEST_F(DataWindowTest, StressSolutionsCommandDesignatesThePickedSolution) {
+    fx.main->action("stressSolutionsAction")->trigger();
+    SolutionsWindow* w = fx.main->solutionsWindow();
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(w->isVisible());
+    w->cancel();
+    // A picked row: its stress is designated for the misfits and ringed on both nets.
+    const QImage before = fx.main->shownImage();
+    emit w->solutionChosen(VerticalSigma1(0.5f));
+    EXPECT_EQ(fx.main->model.designatedStress.axis[Sigma1], makeDirection(0, 90));
+    EXPECT_EQ(data()->misfitCells().first(), QString("0.0"));
+    EXPECT_EQ(fx.main->shownImage().pixelColor(500 + 40, 515), QColor(255, 0, 0));   // ring around sigma1
+    EXPECT_NE(fx.main->shownImage(), before);
 }
 
 }  // namespace
