@@ -53,9 +53,10 @@ struct Selection {
 };
 
 // The most symbols a vector picture (metafile, SVG, PDF) of the plot is given: such a
-// picture records every symbol, so at enhance factor 0 its size follows the votes.
-// A bitmap of the plot is drawn in fixed memory whatever the number of symbols.
-inline constexpr std::int64_t kMaxVectorSymbols = 1'000'000;
+// picture records every symbol (about 0.4 KB each in a metafile, 2 KB in SVG), so at
+// enhance factor 0 its size would follow the votes.  A bitmap of the plot is drawn in
+// fixed memory whatever the number of symbols.
+inline constexpr std::int64_t kMaxVectorSymbols = 100'000;
 
 // Threshold T = ef * Sd when above 1, else 1; each state whose class lies within the
 // bounds is drawn floor(votes / T) times.  Sets plotCount of every grid point.
