@@ -138,6 +138,7 @@ int runCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err,
         "Pictures without a display:\n"
         "  qlv4 --export RESULT OUT [--ef N] [--df N] [--sr LO HI] [--head-only] [--small-head] "
         "[--home DIR]\n"
+        "          [--palette FILE.pal]\n"
         "      the stress-state stereonets Draw would show, by OUT's extension (.png .bmp .jpg: "
         "the canvas;\n"
         "      .svg .pdf: vectors; anything else an enhanced metafile); qlv4 --export --help "

@@ -41,7 +41,7 @@ int runGui(int argc, char** argv);
 bool isExportMode(int argc, char** argv);
 
 // qlv4 --export RESULT OUT [--ef N] [--df N] [--sr LO HI] [--head-only]
-//      [--small-head] [--home DIR]
+//      [--small-head] [--home DIR] [--palette FILE.pal]
 // Renders the picture Draw would show with those settings to OUT, by OUT's
 // extension (.png .bmp .jpg/.jpeg: the 2000 x 1000 canvas; .svg .pdf: vectors;
 // anything else an enhanced metafile), without a display.  Returns 0 on
