@@ -4,6 +4,11 @@
 //   qlv4 --average RESULT [--ef N] [--sr LO HI] [--home DIR]
 //   qlv4 --theta "AZ1 PL1 AZ3 PL3 PHI" "AZ1 PL1 AZ3 PL3 PHI"
 //   qlv4 --coordinates RESULT OUT --kind 0|1 [--ef N] [--sr LO HI] [--home DIR]
+//   qlv4 --misfits RESULT --stress "AZ1 PL1 AZ3 PL3 PHI" [OUT] [--home DIR]
+//   qlv4 --solutions RESULT [--csv OUT] [--home DIR] [--resamples N] [--seed S]
+//
+// The picture modes (--export, --export-data, --export-mohr) need the drawing
+// layers and live with the windows; their usage is in this help's footer too.
 //
 // Grids are read from the program's directory, as the windows read them, unless
 // --home names another directory.
