@@ -341,7 +341,25 @@ void MainWindow::exportImage() {
     req.promptOverwrite = true;
     const auto path = port_.saveFile(this, req);
     if (!path) return;
+    // Never over an input of the result (compared by file identity).
+    if (const auto input = model.inputSameAs(path->toStdString())) {
+        port_.message(this, "Cannot write the file " + *path + "\r\nIt is the input file " +
+                                QString::fromStdString(*input) + "; nothing was written.");
+        return;
+    }
     const PictureFormat format = pictureFormatFor(*path);
+    // A vector picture holds every symbol; a bitmap is the canvas as drawn.
+    if (!isBitmapFormat(format)) {
+        const Selection selection = selectStates(model, settings);
+        if (selection.symbolCount > kMaxVectorSymbols) {
+            port_.message(this, "Cannot write the file " + *path + "\r\nThe selection holds " +
+                                    QString::number(selection.symbolCount) + " symbols, more than the " +
+                                    QString::number(kMaxVectorSymbols) +
+                                    " a vector picture is given; raise the enhance factor or write a .png, "
+                                    ".bmp or .jpg picture.");
+            return;
+        }
+    }
     // Vector pictures are drawn anew (the question of enhance factor 0 is
     // asked again); bitmaps are the canvas as last drawn.
     const platform::PaintFn paint = isBitmapFormat(format) ? platform::PaintFn{} : plotPainter();

@@ -112,6 +112,21 @@ TEST_F(ExportsTest, UnwritableNameReportsAndWritesNothing) {
     EXPECT_TRUE(fx.port.messages[0].startsWith("Cannot write the file " + fx.home + "missing-dir/p.png"));
 }
 
+TEST_F(ExportsTest, ExportOverTheResultOrItsGridIsRefused) {
+    const QByteArray before = ReadAll(result), grid = ReadAll(fx.home + "Unif60000.cgp");
+    // The result under its own name (an enhanced metafile: any extension but a
+    // bitmap's) and the grid under a second name for the same file.
+    ASSERT_TRUE(QFile::link(fx.home + "Unif60000.cgp", fx.home + "grid-link.emf"));
+    fx.port.fileAnswers.push_back(result);
+    fx.main->exportImage();
+    fx.port.fileAnswers.push_back(fx.home + "grid-link.emf");
+    fx.main->exportImage();
+    ASSERT_EQ(fx.port.messages.size(), 2);
+    for (const QString& m : fx.port.messages) EXPECT_TRUE(m.contains("nothing was written")) << m.toStdString();
+    EXPECT_EQ(ReadAll(result), before);
+    EXPECT_EQ(ReadAll(fx.home + "Unif60000.cgp"), grid);
+}
+
 TEST_F(ExportsTest, EnhanceFactorZeroAsksAgainBeforeDrawingAnew) {
     fx.main->setEnhanceFactor(0);
     fx.port.confirmAnswers = {false};
