@@ -120,8 +120,10 @@ void execute(const char* routine, Enumeration enumeration, const std::string& ho
 
     console.line("  * Writing Results                   *");
     console.flush();
+    // A focal run's subsets are drawn from its mechanisms, two data each.
     QLN_save_results(tables, tables.cgp_file_path, tables.data_path, k, tables.function_label,
-                     start.date, start.time, end.date, end.time);
+                     start.date, start.time, end.date, end.time,
+                     enumeration == Enumeration::FocalPairs ? tables.n_data / 2 : -1);
     release_global_arrays(tables);
 }
 

@@ -185,16 +185,19 @@ void write_vote_list(std::ostream& out, const EngineTables& tables) {
 
 void QLN_save_results(const EngineTables& tables, const std::string& cgp_file_path, const std::string& data_path,
                       int k, const std::string& function_label, const std::string& start_date,
-                      const std::string& start_time, const std::string& end_date, const std::string& end_time) {
+                      const std::string& start_time, const std::string& end_date, const std::string& end_time,
+                      int subset_items) {
     // With no data, or fewer than k, no subset exists and no state can have a
     // vote: such a result says nothing, and must not replace a good one.
     if (tables.n_data <= 0)
         error_stop("QLN_save_results", "no data", std::nullopt,
                    trimmed(data_path) + ": no datum; " + trimmed(tables.result_path) + " was not written");
-    if (tables.n_data < k)
+    const bool mechanisms = subset_items >= 0;
+    const int items = mechanisms ? subset_items : tables.n_data;
+    if (items < k)
         error_stop("QLN_save_results",
-                   "fewer data (" + std::to_string(tables.n_data) + ") than k (" + std::to_string(k) +
-                       "): no subset can vote",
+                   std::string(mechanisms ? "fewer mechanisms (" : "fewer data (") + std::to_string(items) +
+                       ") than k (" + std::to_string(k) + "): no subset can vote",
                    std::nullopt, trimmed(data_path) + "; " + trimmed(tables.result_path) + " was not written");
     std::ostringstream out;
     out << ' ' << fixed_int(tables.n_data, 7) << kEol;

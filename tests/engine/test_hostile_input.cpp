@@ -450,6 +450,20 @@ TEST(QlmainRuns, NoDataOrFewerThanKLeavesTheOldResult) {
         EXPECT_EQ(home.read("out.ql4"), "good result\r\n");
         EXPECT_THAT(home.listing(), ElementsAre("faults.fdt", "grid.cgp", "out.ql4", "pref.txt", "qln_array.txt"));
     }
+    // A focal run draws its subsets from the mechanisms: 3 mechanisms (6 data)
+    // cannot make a subset of 4.
+    QlmainHome home;
+    add_run_files(home);
+    std::string six;
+    for (int i = 0; i < 3; ++i) six += "10 60 100 30 N\n100 60 10 30 N\n";
+    home.write("events.fmd", six);
+    home.write("out.ql4", "good result\r\n");
+    std::vector<std::string> args = batch("events.fmd", "out.ql4", "4");
+    args[6] = "2";
+    const QlmainResult r = home.run("", args);
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_THAT(r.out, HasSubstr("   fewer mechanisms (3) than k (4): no subset can vote\n"));
+    EXPECT_EQ(home.read("out.ql4"), "good result\r\n");
 }
 
 TEST(QlmainRuns, StaleTemporaryOfAKilledRunIsRemovedAtTheNextRun) {
