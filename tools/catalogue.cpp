@@ -114,6 +114,26 @@ Separator detect_separator(const std::string& line) {
     return Separator::tab;
 }
 
+// The text of a field in double quotes starting at line[i] (the opening
+// quote); "" inside stands for one quote.  `i` ends past the closing quote.
+std::string quoted_text(const std::string& line, std::size_t& i) {
+    std::string text;
+    ++i;
+    while (i < line.size()) {
+        if (line[i] == '"') {
+            if (i + 1 < line.size() && line[i + 1] == '"') {
+                text += '"';
+                i += 2;
+                continue;
+            }
+            ++i;
+            break;
+        }
+        text += line[i++];
+    }
+    return text;
+}
+
 // Fields of one line. Delimited lines keep empty fields; blank-separated lines
 // take runs of separators as one. A field in double quotes may hold separators
 // ("" stands for one quote); the quotes are dropped.
@@ -131,52 +151,17 @@ std::vector<std::string> split_fields(const std::string& line, Separator sep) {
         for (;;) {
             while (i < n && is_separator(line[i])) ++i;
             if (i >= n) break;
-            std::string field;
-            if (line[i] == '"') {
-                ++i;
-                while (i < n) {
-                    if (line[i] == '"') {
-                        if (i + 1 < n && line[i + 1] == '"') {
-                            field += '"';
-                            i += 2;
-                            continue;
-                        }
-                        ++i;
-                        break;
-                    }
-                    field += line[i++];
-                }
-                while (i < n && !is_separator(line[i])) field += line[i++];
-            } else {
-                while (i < n && !is_separator(line[i])) field += line[i++];
-            }
+            std::string field = line[i] == '"' ? quoted_text(line, i) : std::string();
+            while (i < n && !is_separator(line[i])) field += line[i++];
             fields.push_back(field);
         }
         return fields;
     }
     for (;;) {
         while (i < n && is_blank(line[i]) && line[i] != delimiter) ++i;
-        std::string field;
-        if (i < n && line[i] == '"') {
-            ++i;
-            while (i < n) {
-                if (line[i] == '"') {
-                    if (i + 1 < n && line[i + 1] == '"') {
-                        field += '"';
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    break;
-                }
-                field += line[i++];
-            }
-            while (i < n && line[i] != delimiter) field += line[i++];
-            field = trimmed(field);
-        } else {
-            while (i < n && line[i] != delimiter) field += line[i++];
-            field = trimmed(field);
-        }
+        std::string field = i < n && line[i] == '"' ? quoted_text(line, i) : std::string();
+        while (i < n && line[i] != delimiter) field += line[i++];
+        field = trimmed(field);
         fields.push_back(field);
         if (i >= n) break;
         ++i;  // the delimiter
