@@ -2,9 +2,14 @@
 #pragma once
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <vector>
 
 #include "engine/core/kernels.h"
+#include "engine/io/data_file.h"
+#include "temp_path.h"
 #include "tools/stress_space.h"
 
 namespace quillon::test {
@@ -31,6 +36,19 @@ inline tools::Mat3 engine_tensor_of_line(const std::string& line) {
         p = end;
     }
     return engine_tensor(v[0], v[1], v[2], v[3], v[4]);
+}
+
+// The data of a data file's text as the engine holds them after read_data_file
+// and prepare_fault_data.
+inline std::vector<engine::FaultDatum> engine_data(const std::string& text) {
+    const auto path = private_temp_path("bridge.fdt");
+    std::ofstream(path, std::ios::binary) << text;
+    engine::EngineTables tables;
+    tables.data_path = path.string();
+    engine::read_data_file(tables);
+    engine::prepare_fault_data(tables.fault_data);
+    std::filesystem::remove(path);
+    return tables.fault_data;
 }
 
 inline tools::Vec3 to_vec3(const quillon::engine::Vec3f& v) { return {v[0], v[1], v[2]}; }

@@ -21,17 +21,7 @@ namespace qe = quillon::engine;
 
 namespace {
 
-// The data as the engine holds them after read_data_file and prepare_fault_data.
-std::vector<qe::FaultDatum> engine_data(const std::string& text) {
-    const auto path = quillon::test::private_temp_path("convert.fdt");
-    std::ofstream(path, std::ios::binary) << text;
-    qe::EngineTables tables;
-    tables.data_path = path.string();
-    qe::read_data_file(tables);
-    qe::prepare_fault_data(tables.fault_data);
-    std::filesystem::remove(path);
-    return tables.fault_data;
-}
+using quillon::test::engine_data;
 
 double angle_diff(double a, double b) {
     const double d = std::fmod(std::fabs(a - b), 360.0);
