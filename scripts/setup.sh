@@ -7,6 +7,7 @@ packages=(
   libhwy-dev libcli11-dev libomp-dev
   qt6-base-dev qt6-charts-dev qt6-svg-dev libgl-dev
   libjpeg-dev fonts-liberation2 emf2svg
+  fonts-ipafont-gothic poppler-utils
   clang libclang-rt-14-dev
 )
 missing=()
