@@ -408,6 +408,30 @@ TEST_F(MainWindowTest, DroppedFiles) {
     EXPECT_FALSE(histogramIsPlaceholder(fx.windows->dataWindow.get()));   // a drop keeps the histogram
 }
 
+// Help opens the manuals the build staged beside the program: the windows are
+// made on the runnable folder itself, as qlv4 makes them on its own directory.
+// Nothing is closed, so nothing is written there.
+TEST(HelpMenu, OpensTheManualsStagedBesideTheProgram) {
+    const QString bin = QString(QUILLON_BIN_DIR) + "/";
+    quillon::platform::ScriptedUserPort port;
+    auto windows = createViewerWindows(bin, port);
+    struct Case {
+        const char* action;
+        const char* file;
+    };
+    for (const Case c : {Case{"manualEnglishAction", "man_e.pdf"}, Case{"manualJapaneseAction", "man_j.pdf"}}) {
+        QAction* a = windows->main->action(c.action);
+        ASSERT_NE(a, nullptr) << c.action;
+        a->trigger();
+        ASSERT_FALSE(port.openedDocuments.isEmpty());
+        EXPECT_EQ(port.openedDocuments.last(), bin + c.file);
+        QFile pdf(port.openedDocuments.last());
+        ASSERT_TRUE(pdf.open(QIODevice::ReadOnly)) << c.file << " is not staged in " << bin.toStdString();
+        EXPECT_TRUE(pdf.read(5) == "%PDF-") << c.file;
+    }
+    EXPECT_TRUE(port.messages.isEmpty()) << port.messages.join("|").toStdString();
+}
+
 TEST_F(MainWindowTest, HelpVersionAndProMode) {
     fx.Start();
     fx.port.openDocumentResult = false;
