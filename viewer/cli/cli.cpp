@@ -127,6 +127,12 @@ std::string programDirectory() {
     return withSeparator(exe.parent_path().string());
 }
 
+bool asksForHelp(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (std::string_view(argv[i]) == "--help" || std::string_view(argv[i]) == "-h") return true;
+    return false;
+}
+
 int runCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err,
                    const std::string& programDir) {
     if (isSolutionsMode(argc, argv)) return runSolutionsCommand(argc, argv, out, err, programDir);
@@ -190,6 +196,10 @@ int runCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err,
     kindOpt->needs(coordinates);
     coordinates->needs(kindOpt);
 
+    if (asksForHelp(argc, argv)) {
+        out << app.help();
+        return 0;
+    }
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

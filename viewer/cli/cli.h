@@ -29,6 +29,11 @@ bool isCommandLineMode(int argc, char** argv);
 // nothing when every argument is accepted.
 std::optional<std::string> unknownWindowOption(int argc, char** argv);
 
+// True when any argument is "--help" or "-h": a mode's help is then printed
+// whatever else is given (or missing), as its parser would stop at the first
+// missing value before reaching the help flag.
+bool asksForHelp(int argc, char** argv);
+
 // Runs the command line; returns the exit status (0 success, 1 a failure of the
 // command, CLI11's codes for malformed arguments).  Texts go to `out`, failures to `err`.
 int runCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err,

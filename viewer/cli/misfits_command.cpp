@@ -8,6 +8,7 @@
 #include <string_view>
 #include <unistd.h>
 
+#include "viewer/cli/cli.h"
 #include "viewer/model/data_listing.h"
 #include "viewer/model/number_format.h"
 #include "viewer/model/text_reader.h"
@@ -126,6 +127,10 @@ int runMisfitsCommand(int argc, char** argv, std::ostream& out, std::ostream& er
     app.footer("One line per datum: label, dip direction and dip, slip trend and plunge, sense,\n"
                "misfit in degrees (ZSS: no shear stress on the plane), normal and shear stress of\n"
                "the reduced stress tensor (principal values 1, Phi, 0).");
+    if (asksForHelp(argc, argv)) {
+        out << app.help();
+        return 0;
+    }
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <string_view>
 
+#include "viewer/cli/cli.h"
 #include "viewer/analysis/stress_solutions.h"
 #include "viewer/model/result_model.h"
 
@@ -82,11 +83,10 @@ int runSolutionsCommand(int argc, char** argv, std::ostream& out, std::ostream& 
         ->check(CLI::Range(0, 100000));
     app.add_option("--seed", options.seed, "Seed of the bootstrap resampling (default 1)");
     // "--solutions --help" asks for this help, not for a result named "--help".
-    for (int i = 1; i < argc; ++i)
-        if (std::string_view(argv[i]) == "--help" || std::string_view(argv[i]) == "-h") {
-            out << app.help();
-            return 0;
-        }
+    if (asksForHelp(argc, argv)) {
+        out << app.help();
+        return 0;
+    }
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

@@ -50,6 +50,10 @@ int runDataPictureCommand(int argc, char** argv) {
         ->type_name("DIR");
     app.footer("OUT's extension picks the format: .png .bmp .jpg bitmaps, .svg .pdf vector pictures, anything\n"
                "else an enhanced metafile.  The file is written whole or not at all.");
+    if (asksForHelp(argc, argv)) {
+        std::cout << app.help();
+        return 0;
+    }
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
