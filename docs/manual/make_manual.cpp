@@ -200,6 +200,7 @@ void styleDocument(QTextDocument& doc, const Options& o) {
         tf.setCellSpacing(0.0);
         tf.setTopMargin(4.0);
         tf.setBottomMargin(8.0);
+        tf.setHeaderRowCount(1);  // repeated on the next page when a table breaks
         t->setFormat(tf);
         for (int c = 0; c < t->columns(); ++c) {
             QTextTableCell head = t->cellAt(0, c);
