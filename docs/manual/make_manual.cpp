@@ -42,6 +42,10 @@ constexpr double kMarginTop = 56.0;
 constexpr double kMarginBottom = 62.0;  // the page number sits in this margin
 constexpr double kTextWidth = kPageWidth - 2 * kMarginSide;
 constexpr double kTextHeight = kPageHeight - kMarginTop - kMarginBottom;
+// Blank bands at the top and bottom of every laid-out page, inside the text
+// area: a line moved to a new page starts below its top band, so glyphs that
+// rise above their line box do not leak onto the foot of the page before.
+constexpr double kPageGuard = 6.0;
 
 struct Options {
     QString output;
@@ -138,7 +142,7 @@ void styleDocument(QTextDocument& doc, const Options& o) {
             cursor.setBlockFormat(bf);
         } else {
             bf.setBottomMargin(5.0);
-            bf.setLineHeight(118, QTextBlockFormat::ProportionalHeight);
+            bf.setLineHeight(2.5, QTextBlockFormat::LineDistanceHeight);
             cursor.setBlockFormat(bf);
         }
         // Character formats fragment by fragment: headings, code, figures.
@@ -254,6 +258,16 @@ void buildContents(QTextDocument& doc, const Options& o, const std::vector<Headi
     c.mergeCharFormat(title);
 }
 
+// Lays the document out in pages of the text area, with the guard bands.
+void paginate(QTextDocument& doc) {
+    QTextFrameFormat root = doc.rootFrame()->frameFormat();
+    root.setMargin(0);
+    root.setTopMargin(kPageGuard);
+    root.setBottomMargin(kPageGuard);
+    doc.rootFrame()->setFrameFormat(root);
+    doc.setPageSize(QSizeF(kTextWidth, kTextHeight + 2 * kPageGuard));
+}
+
 int pageCount(const QTextDocument& doc) { return std::max(1, doc.pageCount()); }
 
 void paintPages(QPainter& painter, QPdfWriter& writer, QTextDocument& doc, int& pageNumber, const QFont& footFont) {
@@ -262,8 +276,9 @@ void paintPages(QPainter& painter, QPdfWriter& writer, QTextDocument& doc, int& 
         writer.newPage();
         ++pageNumber;
         painter.save();
-        painter.translate(kMarginSide, kMarginTop - p * kTextHeight);
-        const QRectF view(0, p * kTextHeight, kTextWidth, kTextHeight);
+        const double pageHeight = doc.pageSize().height();
+        painter.translate(kMarginSide, kMarginTop - kPageGuard - p * pageHeight);
+        const QRectF view(0, p * pageHeight, kTextWidth, pageHeight);
         painter.setClipRect(view);
         QAbstractTextDocumentLayout::PaintContext context;
         context.clip = view;
@@ -302,17 +317,18 @@ int main(int argc, char** argv) {
     body.setMarkdown(markdown, QTextDocument::MarkdownDialectGitHub);
     loadFigures(body, markdown, o, o.chapters);  // after the import, which clears resources
     styleDocument(body, o);
-    body.setPageSize(QSizeF(kTextWidth, kTextHeight));
+    paginate(body);
     const std::vector<Heading> headings = headingsOf(body);
 
     // The contents come before the chapters; their own length does not depend
     // on the numbers in them, so one layout with provisional numbers fixes it.
     QTextDocument contents;
     contents.documentLayout()->setPaintDevice(writer.get());
-    contents.setPageSize(QSizeF(kTextWidth, kTextHeight));
     buildContents(contents, o, headings, 0);
+    paginate(contents);
     const int firstChapterPage = 1 + pageCount(contents);
     buildContents(contents, o, headings, firstChapterPage);
+    paginate(contents);
 
     {
         QPainter painter;
