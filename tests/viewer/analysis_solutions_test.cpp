@@ -1,12 +1,13 @@
 // Stress solutions end to end: synthetic data from known stresses, inverted by the
 // built qlmain, clustered, refined and bootstrapped as qlv4 --solutions does, over
-// several seeds each.  The bounds are those this refinement reaches, measured: with 5
-// degrees of noise on planes and striations the optimum of the score criterion itself
-// lies 4 to 8 degrees from the stress the data were made from (30 faults), so the
-// bounds are wider than 4 degrees; a sign or frame error would put the answer tens of
-// degrees away.  Accuracy cases run without resamples (the bootstrap does not move the
-// refined stress); the reordering case runs a few resamples to show they are
-// reproduced too.
+// several seeds each.  With 5 degrees of noise on planes and striations the answer
+// cannot be exact: even the optimum of the criterion itself, sought from the stress the
+// data were made from, lies a few degrees away, and on some seeds farther than the
+// aimed-for bound (30 faults, seed 13: 5.2 degrees); such a seed is held to that
+// optimum instead, and the mean over the seeds to the bound.  A sign or frame error
+// would put the answer tens of degrees away.  Accuracy cases run without resamples
+// (the bootstrap does not move the refined stress); the reordering case runs a few
+// resamples to show they are reproduced too.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -41,6 +42,16 @@ struct OneStressCase {
     tools::StressState truth;
 };
 
+// The criterion's own optimum near the truth: the refinement started at the truth, on
+// all the data.
+double optimumNearTruth(const FaultDataSet& set, const tools::StressState& truth, double thresholdDeg) {
+    const std::vector<SlipDatum> items = analysisData(set);
+    std::vector<int> all(items.size());
+    for (std::size_t i = 0; i < items.size(); ++i) all[i] = int(i);
+    const Vector5 t = unitFiveVector(viewerState(truth));
+    return angleBetween5(refineStress(items, all, t, thresholdDeg).x, t);
+}
+
 TEST(StressSolutions, ThirtyFaultsWithFiveDegreesOfNoiseFindTheirStress) {
     const OneStressCase cases[] = {
         {11, {{70, 60}, {182, 12}, 0.3}},
@@ -65,12 +76,13 @@ TEST(StressSolutions, ThirtyFaultsWithFiveDegreesOfNoiseFindTheirStress) {
         ASSERT_TRUE(o.ok) << o.message;
         ASSERT_GE(o.solutions.size(), 1u);
         const StressSolution& top = o.solutions[0];
-        EXPECT_LE(distance(top.refined, c.truth), 8.0) << describe(o);
+        const double bound = std::max(4.0, optimumNearTruth(set, c.truth, o.thresholdDeg) + 0.5);
+        EXPECT_LE(distance(top.refined, c.truth), bound) << describe(o);
         sum += distance(top.refined, c.truth);
         EXPECT_GT(top.votePercent, 50.0) << describe(o);
         expectNeverWorse(o);
     }
-    EXPECT_LE(sum / std::size(cases), 7.0);
+    EXPECT_LE(sum / std::size(cases), 4.0);
 }
 
 struct TwoStressCase {
@@ -85,6 +97,7 @@ TEST(StressSolutions, TwoMixedStressesAreTwoClustersEachNearItsStress) {
         {23, {{250, 10}, {345, 30}, 0.6}, {{300, 70}, {120, 20}, 0.2}},
     };
     InversionHome home;
+    double sum = 0.0;
     for (const TwoStressCase& c : cases) {
         SCOPED_TRACE("seed " + std::to_string(c.seed));
         tools::SynthOptions synth;
@@ -103,10 +116,15 @@ TEST(StressSolutions, TwoMixedStressesAreTwoClustersEachNearItsStress) {
         const double crossed = distance(o.solutions[0].refined, c.b) + distance(o.solutions[1].refined, c.a);
         const StressSolution& forA = direct <= crossed ? o.solutions[0] : o.solutions[1];
         const StressSolution& forB = direct <= crossed ? o.solutions[1] : o.solutions[0];
-        EXPECT_LE(distance(forA.refined, c.a), 15.0) << describe(o);
-        EXPECT_LE(distance(forB.refined, c.b), 15.0) << describe(o);
+        // 20 faults per stress, some of them fitting the other stress better, leave
+        // 5.7 to 9.7 degrees on these seeds (the criterion's optimum on each stress's
+        // own 20 faults alone: 2.9 to 8.9).
+        EXPECT_LE(distance(forA.refined, c.a), 10.0) << describe(o);
+        EXPECT_LE(distance(forB.refined, c.b), 10.0) << describe(o);
+        sum += distance(forA.refined, c.a) + distance(forB.refined, c.b);
         expectNeverWorse(o);
     }
+    EXPECT_LE(sum / (2 * std::size(cases)), 8.0);
 }
 
 // One seed per case, so that each case (7.8 million focal subsets) stays short.
@@ -131,7 +149,7 @@ TEST_P(SixtyFocalMechanisms, FindTheirStress) {
     ASSERT_TRUE(o.ok) << o.message;
     ASSERT_TRUE(o.focal);
     ASSERT_GE(o.solutions.size(), 1u);
-    EXPECT_LE(distance(o.solutions[0].refined, c.truth), 8.0) << describe(o);
+    EXPECT_LE(distance(o.solutions[0].refined, c.truth), 6.0) << describe(o);
     expectNeverWorse(o);
 }
 

@@ -1,7 +1,7 @@
 // The pieces of the stress solutions: the five-dimensional tensor space, SHmax, the
-// clustering of votes on hand-made grids, the refinement against data made by the data
-// tools, the bootstrap's order statistics and seeded source, the threshold reader and
-// the CSV layout.
+// clustering of votes on hand-made grids, the orthogonal distance of a datum and the
+// refinement against data made by the data tools, the bootstrap's order statistics,
+// seeded source and progress, the threshold reader and the CSV layout.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -216,6 +216,90 @@ TEST(Refinement, NeverWorseThanItsStartAndFindsTheStress) {
     }
 }
 
+Vector3d unit3(const Vector3d& v) {
+    const double l = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+    return {v[0] / l, v[1] / l, v[2] / l};
+}
+
+// The unit shear traction of T on the plane of normal n.
+Vector3d shearDirection(const Matrix3d& T, const Vector3d& n) {
+    Vector3d t{};
+    for (int i = 0; i < 3; ++i) t[i] = T.a[i][0] * n[0] + T.a[i][1] * n[1] + T.a[i][2] * n[2];
+    const double tn = t[0] * n[0] + t[1] * n[1] + t[2] * n[2];
+    return unit3({t[0] - tn * n[0], t[1] - tn * n[1], t[2] - tn * n[2]});
+}
+
+// v rotated by `deg` about the unit axis a (Rodrigues).
+Vector3d rotated(const Vector3d& v, const Vector3d& a, double deg) {
+    const double c = std::cos(deg * kDegToRad), s = std::sin(deg * kDegToRad);
+    const double av = a[0] * v[0] + a[1] * v[1] + a[2] * v[2];
+    const Vector3d x{a[1] * v[2] - a[2] * v[1], a[2] * v[0] - a[0] * v[2], a[0] * v[1] - a[1] * v[0]};
+    Vector3d r{};
+    for (int k = 0; k < 3; ++k) r[k] = v[k] * c + x[k] * s + a[k] * av * (1.0 - c);
+    return r;
+}
+
+// The orthogonal distance: zero for a datum that slips as the stress says; after the
+// plane alone is turned (about its striation, which so stays in the plane) no more than
+// that turn, even near a principal plane where the misfit grows to several times it;
+// never more than the misfit; large for the opposite sense.
+TEST(Refinement, OrthogonalDistanceCorrectsPlaneAndStriationTogether) {
+    const Vector5 x = unitFiveVector(state(70, 60, 182, 12, 0.3f));
+    const Matrix3d T = tensorOfFiveVector(x);
+    const PrincipalStress axes = principalStress(x);
+    const Vector3d& s1 = axes.sigma1;
+    const Vector3d& s3 = axes.sigma3;
+    struct Case {
+        const char* name;
+        Vector3d normal;
+        double turnDeg;
+        bool reversed;
+        bool nearPrincipal;
+    };
+    const Case cases[] = {
+        {"consistent", unit3({-0.3, -0.5, -0.81}), 0.0, false, false},
+        {"plane turned", unit3({-0.3, -0.5, -0.81}), 4.0, false, false},
+        {"plane turned near the sigma1 plane", unit3({s1[0] + 0.1 * s3[0], s1[1] + 0.1 * s3[1], s1[2] + 0.1 * s3[2]}),
+         4.0, false, true},
+        {"opposite sense", unit3({-0.3, -0.5, -0.81}), 0.0, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Vector3d slip = shearDirection(T, c.normal);
+        SlipPlane p;
+        p.normal = rotated(c.normal, slip, c.turnDeg);
+        p.slip = c.reversed ? Vector3d{-slip[0], -slip[1], -slip[2]} : slip;
+        const double d = orthogonalDistance(T, p) * kRadToDeg;
+        const double misfit = std::acos(misfitCosine(T, p)) * kRadToDeg;
+        EXPECT_LE(d, misfit + 1e-9);
+        EXPECT_NEAR(fitCosine(T, p), std::cos(d * kDegToRad), 1e-12);
+        if (c.reversed) {
+            EXPECT_GT(d, 30.0);
+        } else {
+            EXPECT_LE(d, c.turnDeg + (c.turnDeg > 0.0 ? 0.05 : 1e-6));
+        }
+        if (c.nearPrincipal) {
+            EXPECT_GT(misfit, 3.0 * c.turnDeg);
+        }
+    }
+
+    // Noisy data: never above the misfit, and a focal mechanism takes its better plane.
+    tools::SynthOptions synth;
+    synth.states = {{{70, 60}, {182, 12}, 0.3}};
+    synth.per_state = 20;
+    synth.noise_deg = 8;
+    synth.seed = 3;
+    synth.focal = true;
+    for (const SlipDatum& datum : analysisData(dataSetOf(tools::synthesize(synth), true))) {
+        ASSERT_EQ(datum.planeCount, 2);
+        const double c0 = fitCosine(T, datum.planes[0]), c1 = fitCosine(T, datum.planes[1]);
+        for (const SlipPlane& p : datum.planes) EXPECT_GE(fitCosine(T, p), misfitCosine(T, p) - 1e-12);
+        const auto [plane, c] = bestFit(T, datum);
+        EXPECT_EQ(c, std::max(c0, c1));
+        EXPECT_EQ(plane, c1 > c0 ? 1 : 0);
+    }
+}
+
 TEST(Bootstrap, OrderStatisticsAndSeededSource) {
     std::vector<double> v;
     for (int i = 20; i >= 1; --i) v.push_back(i);
@@ -264,6 +348,7 @@ TEST(Bootstrap, LimitsHoldTheResampledSpreadAndCancelStops) {
     Uncertainty u3;
     EXPECT_FALSE(bootstrapUncertainty(data, pool, start, r.x, 20.0, 40, 3, u3, [&calls](int done) {
         ++calls;
+        EXPECT_EQ(done, calls);  // each count once, in order
         return done < 5;
     }));
     EXPECT_EQ(calls, 5);

@@ -1,7 +1,9 @@
 #include "viewer/analysis/bootstrap.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <thread>
 
 namespace quillon::viewer {
 
@@ -38,20 +40,54 @@ bool bootstrapUncertainty(const std::vector<SlipDatum>& data, const std::vector<
     u.phiLow = u.phiHigh = centre.phi;
     const std::size_t n = sample.size();
     if (n < 2 || resamples <= 0) return true;
+    // The resamples are drawn in order first, so that they are the same however many
+    // threads refine them; each refinement depends on its resample alone.
     SeededRandom random(seed);
-    std::vector<double> a1, a3, phi, sh;
-    std::vector<int> pool(n);
-    for (int b = 0; b < resamples; ++b) {
+    std::vector<std::vector<int>> pools(resamples, std::vector<int>(n));
+    for (std::vector<int>& pool : pools) {
         for (std::size_t i = 0; i < n; ++i) pool[i] = sample[random.below(n)];
         std::sort(pool.begin(), pool.end());
-        const Refinement r = refineStress(data, pool, start, thresholdDeg);
-        const PrincipalStress p = principalStress(r.x);
+    }
+    std::vector<Vector5> refinedPoints(resamples);
+    std::atomic<int> next{0}, finished{0};
+    std::atomic<bool> stop{false};
+    auto refineOne = [&]() {
+        const int b = next.fetch_add(1);
+        if (b >= resamples) return false;
+        refinedPoints[b] = refineStress(data, pools[b], start, thresholdDeg).x;
+        finished.fetch_add(1);
+        return true;
+    };
+    const unsigned helpers = std::min(std::max(std::thread::hardware_concurrency(), 1u), 4u) - 1;
+    std::vector<std::thread> threads;
+    for (unsigned t = 0; t < helpers && t + 1 < unsigned(resamples); ++t)
+        threads.emplace_back([&]() {
+            while (!stop.load() && refineOne()) {
+            }
+        });
+    // This thread refines too and reports progress, one resample at a time and in order.
+    int reported = 0;
+    bool cancelled = false;
+    auto report = [&](int upTo) {
+        while (!cancelled && reported < upTo) {
+            ++reported;
+            u.resamples = reported;
+            if (progress && !progress(reported)) cancelled = true;
+        }
+    };
+    while (!cancelled && refineOne()) report(finished.load());
+    stop.store(cancelled);
+    for (std::thread& t : threads) t.join();
+    report(resamples);
+    if (cancelled) return false;
+
+    std::vector<double> a1, a3, phi, sh;
+    for (const Vector5& x : refinedPoints) {
+        const PrincipalStress p = principalStress(x);
         a1.push_back(axisAngle(p.sigma1, centre.sigma1));
         a3.push_back(axisAngle(p.sigma3, centre.sigma3));
         phi.push_back(p.phi);
-        sh.push_back(azimuthLineDifference(shmaxAzimuth(r.x), shmax));
-        u.resamples = b + 1;
-        if (progress && !progress(b + 1)) return false;
+        sh.push_back(azimuthLineDifference(shmaxAzimuth(x), shmax));
     }
     u.sigma1HalfAngle = nearestRank(a1, 0.95);
     u.sigma3HalfAngle = nearestRank(a3, 0.95);

@@ -3,7 +3,9 @@
 // and the spread of the resampled stresses gives 95 % limits: the half-angle of the cone
 // about the refined sigma1 (and sigma3) axis that holds 95 % of the resampled axes, the
 // 2.5 % and 97.5 % points of the resampled Phi, and the half-width that holds 95 % of
-// the resampled azimuths of the maximum horizontal stress about the refined one.
+// the resampled azimuths of the maximum horizontal stress about the refined one.  The
+// resamples are drawn in order from the seed and refined on the machine's cores (up to
+// four threads); the limits do not depend on how many.
 #pragma once
 
 #include <cstdint>
@@ -23,7 +25,8 @@ struct Uncertainty {
     double shmaxHalfAngle = 0.0;   // degrees
 };
 
-// Called after every resample with the number done; returning false cancels.
+// Called on the calling thread with the number of resamples done, once for each number
+// in order; returning false cancels.
 using ResampleProgress = std::function<bool(int done)>;
 
 // A random source fixed by this code alone (splitmix64), so that a seed gives the same

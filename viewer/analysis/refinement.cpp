@@ -18,6 +18,21 @@ auto planeKey(const SlipPlane& p) {
 
 double clampCos(double c) { return std::clamp(c, -1.0, 1.0); }
 
+using V3 = Vector3d;
+V3 mul(const Matrix3d& T, const V3& v) {
+    return {T.a[0][0] * v[0] + T.a[0][1] * v[1] + T.a[0][2] * v[2],
+            T.a[1][0] * v[0] + T.a[1][1] * v[1] + T.a[1][2] * v[2],
+            T.a[2][0] * v[0] + T.a[2][1] * v[1] + T.a[2][2] * v[2]};
+}
+double dot3(const V3& a, const V3& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
+V3 cross3(const V3& a, const V3& b) {
+    return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+}
+double angleOf(const V3& a, const V3& b) {  // unit vectors, radians
+    return std::atan2(std::sqrt(dot3(cross3(a, b), cross3(a, b))), dot3(a, b));
+}
+
+
 // One datum of a pool with its plane fixed: the sum the inner search maximises.
 struct Assignment {
     std::vector<const SlipPlane*> planes;  // explained data, their chosen planes
@@ -29,7 +44,7 @@ Assignment assign(const std::vector<SlipDatum>& data, const std::vector<int>& po
     const Matrix3d T = tensorOfFiveVector(x);
     Assignment a;
     for (int i : pool) {
-        const auto [p, c] = bestPlane(T, data[i]);
+        const auto [p, c] = bestFit(T, data[i]);
         if (c >= cosThreshold) a.planes.push_back(&data[i].planes[p]);
     }
     return a;
@@ -38,7 +53,7 @@ Assignment assign(const std::vector<SlipDatum>& data, const std::vector<int>& po
 double assignedSum(const Assignment& a, const Vector5& x) {
     const Matrix3d T = tensorOfFiveVector(x);
     double s = 0.0;
-    for (const SlipPlane* p : a.planes) s += misfitCosine(T, *p);
+    for (const SlipPlane* p : a.planes) s += fitCosine(T, *p);
     return s;
 }
 
@@ -171,6 +186,117 @@ double misfitCosine(const Matrix3d& T, const SlipPlane& p) {
     return clampCos(along / std::sqrt(len2));
 }
 
+// The correction is searched by Gauss-Newton steps from the observed plane, over the
+// normal moved by u in the tangent plane of the observed normal: the squared distance
+// |u|^2 + |shear(n(u)) - slip|^2 (chords for the angles, exact to second order) falls
+// at every accepted step.  The answer is the exact angles of the correction found, in
+// quadrature, and never more than the misfit, which the uncorrected plane already gives.
+double orthogonalDistance(const Matrix3d& T, const SlipPlane& p) {
+    const V3& n0 = p.normal;
+    const V3& s0 = p.slip;
+    // Shear direction on the plane of normal n, with its length.
+    auto shear = [&T](const V3& n, double& len) {
+        const V3 t = mul(T, n);
+        const double tn = dot3(t, n);
+        V3 tau{t[0] - tn * n[0], t[1] - tn * n[1], t[2] - tn * n[2]};
+        len = std::sqrt(dot3(tau, tau));
+        if (len > 0.0)
+            for (double& c : tau) c /= len;
+        return tau;
+    };
+    double len = 0.0;
+    const V3 start = shear(n0, len);
+    const double misfit = len < 1e-10 ? std::acos(0.0) : angleOf(start, s0);
+    double best = misfit;
+    // Tangent basis at the observed normal.
+    V3 e1 = std::fabs(n0[0]) < 0.9 ? V3{1, 0, 0} : V3{0, 1, 0};
+    const double pr = dot3(e1, n0);
+    for (int k = 0; k < 3; ++k) e1[k] -= pr * n0[k];
+    const double l1 = std::sqrt(dot3(e1, e1));
+    for (double& c : e1) c /= l1;
+    const V3 e2 = cross3(n0, e1);
+    double u[2] = {0.0, 0.0};
+    auto normalAt = [&](const double* w) {
+        V3 n{n0[0] + w[0] * e1[0] + w[1] * e2[0], n0[1] + w[0] * e1[1] + w[1] * e2[1],
+             n0[2] + w[0] * e1[2] + w[1] * e2[2]};
+        const double l = std::sqrt(dot3(n, n));
+        for (double& c : n) c /= l;
+        return n;
+    };
+    auto cost = [&](const double* w, V3& n, V3& s, double& l) {
+        n = normalAt(w);
+        s = shear(n, l);
+        const V3 r{s[0] - s0[0], s[1] - s0[1], s[2] - s0[2]};
+        return w[0] * w[0] + w[1] * w[1] + dot3(r, r);
+    };
+    V3 n, s;
+    double c = cost(u, n, s, len);
+    for (int it = 0; it < 8 && len > 1e-10; ++it) {
+        // Jacobian of the shear direction with respect to u, through the normal: with
+        // tau = T n - (n.T n) n, d tau = T v - 2 (n.T v) n - (n.T n) v for a move v of n,
+        // and the unit shear direction changes by the part of d tau across it over |tau|.
+        const double tn = dot3(mul(T, n), n);
+        V3 J[2];
+        for (int j = 0; j < 2; ++j) {
+            const V3& e = j == 0 ? e1 : e2;
+            const double en = dot3(e, n);
+            const V3 v{e[0] - en * n[0], e[1] - en * n[1], e[2] - en * n[2]};  // move of n along u_j
+            const V3 Tv = mul(T, v);
+            const double nTv = dot3(n, Tv);
+            V3 dtau{Tv[0] - 2 * nTv * n[0] - tn * v[0], Tv[1] - 2 * nTv * n[1] - tn * v[1],
+                    Tv[2] - 2 * nTv * n[2] - tn * v[2]};
+            const double ds = dot3(s, dtau);
+            for (int k = 0; k < 3; ++k) J[j][k] = (dtau[k] - ds * s[k]) / len;
+        }
+        const V3 r{s[0] - s0[0], s[1] - s0[1], s[2] - s0[2]};
+        const double a11 = 1.0 + dot3(J[0], J[0]), a12 = dot3(J[0], J[1]), a22 = 1.0 + dot3(J[1], J[1]);
+        const double g1 = u[0] + dot3(J[0], r), g2 = u[1] + dot3(J[1], r);
+        const double det = a11 * a22 - a12 * a12;
+        double step[2] = {-(a22 * g1 - a12 * g2) / det, -(a11 * g2 - a12 * g1) / det};
+        if (step[0] * step[0] + step[1] * step[1] < 1e-10) break;  // converged
+        bool moved = false;  // halve the step until it lowers the distance
+        for (int h = 0; h < 6 && !moved; ++h) {
+            const double w[2] = {u[0] + step[0], u[1] + step[1]};
+            V3 n2, s2;
+            double l2;
+            const double c2 = cost(w, n2, s2, l2);
+            if (c2 < c && l2 > 1e-10) {
+                u[0] = w[0];
+                u[1] = w[1];
+                n = n2;
+                s = s2;
+                len = l2;
+                c = c2;
+                moved = true;
+            } else {
+                step[0] *= 0.5;
+                step[1] *= 0.5;
+            }
+        }
+        if (!moved) break;
+    }
+    if (len > 1e-10) {
+        const double a = angleOf(n, n0), b = angleOf(s, s0);
+        best = std::min(best, std::sqrt(a * a + b * b));
+    }
+    return best;
+}
+
+double fitCosine(const Matrix3d& T, const SlipPlane& p) { return std::cos(orthogonalDistance(T, p)); }
+
+std::pair<int, double> bestFit(const Matrix3d& T, const SlipDatum& d) {
+    int best = 0;
+    double c = fitCosine(T, d.planes[0]);
+    if (d.planeCount > 1) {
+        const double c2 = fitCosine(T, d.planes[1]);
+        if (c2 > c) {
+            best = 1;
+            c = c2;
+        }
+    }
+    return {best, c};
+}
+
 std::pair<int, double> bestPlane(const Matrix3d& T, const SlipDatum& d) {
     int best = 0;
     double c = misfitCosine(T, d.planes[0]);
@@ -189,7 +315,7 @@ double solutionScore(const std::vector<SlipDatum>& data, const std::vector<int>&
     const double floor = std::cos(thresholdDeg * kDegToRad);
     const Matrix3d T = tensorOfFiveVector(x);
     double s = 0.0;
-    for (int i : pool) s += std::max(bestPlane(T, data[i]).second, floor);
+    for (int i : pool) s += std::max(bestFit(T, data[i]).second, floor);
     return s;
 }
 

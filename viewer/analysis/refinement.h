@@ -1,20 +1,30 @@
 // Refinement of a stress off the grid against the data of the result.
 //
-// Criterion (maximised): the total score sum over the data of cos(min(misfit, threshold)).
-// A datum explained by the stress (misfit within the result's misfit threshold) scores
-// the cosine of its misfit, the engine's supplied score function 100 cos(misfit) up to
-// the factor; a datum beyond the threshold scores the constant cos(threshold), so it
-// neither pulls nor pushes.  A focal mechanism scores by the better of its two planes.
-// The criterion depends on the stress alone, so refinements and their starts compare
-// directly.
+// Criterion (maximised): the total score sum over the data of cos(min(d, threshold)),
+// where d is the orthogonal distance of a datum from the stress: the smallest rotation
+// of its plane's normal and of its striation, the two angles added in quadrature, that
+// makes the datum slip exactly along the shear traction of the stress on the corrected
+// plane, in the same sense.  Measured data err on the plane as much as on the
+// striation; a misfit that blames the striation alone over-weights planes whose
+// predicted slip turns fast with the plane (low shear, near a principal plane) and so
+// pulls the optimum away from the stress.  d is never more than the misfit (the angle
+// between striation and shear traction on the plane as measured), and for a plane far
+// from such sensitive ones it is nearly the misfit, so the criterion is close to the
+// engine's score function 100 cos(misfit) up to the factor.  A datum beyond the
+// threshold scores the constant cos(threshold), so it neither pulls nor pushes.  A
+// focal mechanism scores by the better of its two planes.  The criterion depends on the
+// stress alone, so refinements and their starts compare directly.
 //
-// Method: with the set of explained data and the plane of each mechanism fixed, a
-// Nelder-Mead search over the sphere of reduced stress tensors (four coordinates:
-// orientation and Phi together) maximises the sum of cosines; then the data and planes
-// are assigned again under the new stress, and the search repeats until the assignment
-// is stable.  Each search can only raise its own sum, and that sum is never above the
-// criterion and equal to it at the stress the assignment was made for, so the criterion
-// never falls: the result is never worse than its start.
+// Method: with the set of data within the threshold and the plane of each mechanism
+// fixed, a Nelder-Mead search over the sphere of reduced stress tensors (four
+// coordinates: orientation and Phi together) maximises the sum of cosines; then the data
+// and planes are assigned again under the new stress, and the search repeats until the
+// assignment is stable.  Each search can only raise its own sum, and that sum is never
+// above the criterion and equal to it at the stress the assignment was made for, so the
+// criterion never falls: the result is never worse than its start.
+//
+// The data explained by a stress, and their mean misfit, are counted with the misfit
+// itself, as the engine and the data window count them.
 #pragma once
 
 #include <array>
@@ -50,6 +60,16 @@ std::vector<SlipDatum> analysisData(const FaultDataSet& data);
 double misfitCosine(const Matrix3d& T, const SlipPlane& p);
 // The better plane of a datum: its index and cosine.
 std::pair<int, double> bestPlane(const Matrix3d& T, const SlipDatum& d);
+
+// Orthogonal distance (radians) of a plane from the trace-free tensor T: the smallest
+// combined rotation of its normal and of its slip (angles added in quadrature) that
+// makes it slip exactly along the shear traction of T on the corrected plane; the
+// misfit (at most 90 degrees without shear) bounds it from above.
+double orthogonalDistance(const Matrix3d& T, const SlipPlane& p);
+// Cosine of the orthogonal distance: what a datum contributes to the criterion.
+double fitCosine(const Matrix3d& T, const SlipPlane& p);
+// The better plane of a datum by the criterion: its index and cosine.
+std::pair<int, double> bestFit(const Matrix3d& T, const SlipDatum& d);
 
 // The criterion over the data named by `pool` (indices into `data`; repeated indices
 // count repeatedly, as in a bootstrap resample).

@@ -140,7 +140,7 @@ SolutionsOutcome computeStressSolutions(const ResultModel& model, const FaultDat
         std::vector<std::vector<int>> next(count);
         for (int i : all) {
             std::vector<double> c(count);
-            for (std::size_t k = 0; k < count; ++k) c[k] = bestPlane(T[k], items[i]).second;
+            for (std::size_t k = 0; k < count; ++k) c[k] = bestFit(T[k], items[i]).second;
             for (std::size_t k = 0; k < count; ++k) {
                 bool claimed = false;
                 for (std::size_t j = 0; j < count && !claimed; ++j)

@@ -3,7 +3,8 @@
 // explains, with bootstrap limits.  A cluster whose refined stress lands within a
 // bandwidth of a cluster with more votes, or that explains no more than as many data of
 // its own as it shares with it, joins it.  With several stresses a datum
-// explained by more than one goes to the one it fits best, and the stresses are refined
+// within the threshold of more than one goes to the one it fits best (by the
+// refinement's orthogonal distance), and the stresses are refined
 // again on their shares until the shares are stable.  Plain computation: nothing is shown, progress and
 // cancellation go through a callback so that a window can run it on a worker thread.
 #pragma once
