@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <system_error>
 #include <thread>
 
 namespace quillon::viewer {
@@ -60,11 +61,16 @@ bool bootstrapUncertainty(const std::vector<SlipDatum>& data, const std::vector<
     };
     const unsigned helpers = std::min(std::max(std::thread::hardware_concurrency(), 1u), 4u) - 1;
     std::vector<std::thread> threads;
-    for (unsigned t = 0; t < helpers && t + 1 < unsigned(resamples); ++t)
-        threads.emplace_back([&]() {
-            while (!stop.load() && refineOne()) {
-            }
-        });
+    for (unsigned t = 0; t < helpers && t + 1 < unsigned(resamples); ++t) {
+        try {
+            threads.emplace_back([&]() {
+                while (!stop.load() && refineOne()) {
+                }
+            });
+        } catch (const std::system_error&) {
+            break;  // no more threads to be had: the ones running (at least this one) do the rest
+        }
+    }
     // This thread refines too and reports progress, one resample at a time and in order.
     int reported = 0;
     bool cancelled = false;
