@@ -3,11 +3,11 @@
 // several seeds each.  With 5 degrees of noise on planes and striations the answer
 // cannot be exact: even the optimum of the criterion itself, sought from the stress the
 // data were made from, lies a few degrees away, and on some seeds farther than the
-// aimed-for bound (30 faults, seed 13: 5.2 degrees); such a seed is held to that
-// optimum instead, and the mean over the seeds to the bound.  A sign or frame error
-// would put the answer tens of degrees away.  Accuracy cases run without resamples
-// (the bootstrap does not move the refined stress); the reordering case runs a few
-// resamples to show they are reproduced too.
+// aimed-for bound (30 faults, seed 13: 5.2 degrees; 20 faults of one stress, seed 22:
+// 8.9 degrees); such a seed is held to that optimum instead, and the mean over the
+// seeds to a bound.  A sign or frame error would put the answer tens of degrees away.
+// Accuracy cases run without resamples (the bootstrap does not move the refined
+// stress); the reordering case runs a few resamples to show they are reproduced too.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -43,13 +43,15 @@ struct OneStressCase {
 };
 
 // The criterion's own optimum near the truth: the refinement started at the truth, on
-// all the data.
-double optimumNearTruth(const FaultDataSet& set, const tools::StressState& truth, double thresholdDeg) {
+// the data of lines first to last (all of them by default).
+double optimumNearTruth(const FaultDataSet& set, const tools::StressState& truth, double thresholdDeg,
+                        int first = 1, int last = 1 << 30) {
     const std::vector<SlipDatum> items = analysisData(set);
-    std::vector<int> all(items.size());
-    for (std::size_t i = 0; i < items.size(); ++i) all[i] = int(i);
+    std::vector<int> pool;
+    for (std::size_t i = 0; i < items.size(); ++i)
+        if (items[i].firstLine >= first && items[i].firstLine <= last) pool.push_back(int(i));
     const Vector5 t = unitFiveVector(viewerState(truth));
-    return angleBetween5(refineStress(items, all, t, thresholdDeg).x, t);
+    return angleBetween5(refineStress(items, pool, t, thresholdDeg).x, t);
 }
 
 TEST(StressSolutions, ThirtyFaultsWithFiveDegreesOfNoiseFindTheirStress) {
@@ -116,15 +118,18 @@ TEST(StressSolutions, TwoMixedStressesAreTwoClustersEachNearItsStress) {
         const double crossed = distance(o.solutions[0].refined, c.b) + distance(o.solutions[1].refined, c.a);
         const StressSolution& forA = direct <= crossed ? o.solutions[0] : o.solutions[1];
         const StressSolution& forB = direct <= crossed ? o.solutions[1] : o.solutions[0];
-        // 20 faults per stress, some of them fitting the other stress better, leave
-        // 5.7 to 9.7 degrees on these seeds (the criterion's optimum on each stress's
-        // own 20 faults alone: 2.9 to 8.9).
-        EXPECT_LE(distance(forA.refined, c.a), 10.0) << describe(o);
-        EXPECT_LE(distance(forB.refined, c.b), 10.0) << describe(o);
+        // 20 faults per stress are few: even on each stress's own faults alone (lines
+        // 1-20 and 21-40) the criterion's optimum lies 2.9 to 8.9 degrees away on these
+        // seeds.  Each answer is within 6 degrees or, where that optimum is farther,
+        // close to it.
+        const double ownA = optimumNearTruth(set, c.a, o.thresholdDeg, 1, 20);
+        const double ownB = optimumNearTruth(set, c.b, o.thresholdDeg, 21, 40);
+        EXPECT_LE(distance(forA.refined, c.a), std::max(6.0, ownA + 1.5)) << describe(o);
+        EXPECT_LE(distance(forB.refined, c.b), std::max(6.0, ownB + 1.5)) << describe(o);
         sum += distance(forA.refined, c.a) + distance(forB.refined, c.b);
         expectNeverWorse(o);
     }
-    EXPECT_LE(sum / (2 * std::size(cases)), 8.0);
+    EXPECT_LE(sum / (2 * std::size(cases)), 7.0);
 }
 
 // One seed per case, so that each case (7.8 million focal subsets) stays short.

@@ -130,13 +130,16 @@ SolutionsOutcome computeStressSolutions(const ResultModel& model, const FaultDat
 
     // With several stresses, a datum that one of them explains better is left to that
     // one: each stress is refined on the data no other stress explains better, and the
-    // data are shared out again until the sharing is stable.
+    // data are shared out again until the sharing is stable.  The sharing can settle in
+    // more than one way, so it starts both from the refined stresses and from the
+    // cluster means, and keeps the outcome with the higher total score (each datum
+    // scoring under the stress it fits best).
     const std::size_t count = out.solutions.size();
     std::vector<std::vector<int>> pools(count, all);
     const double cosThreshold = std::cos(thresholdDeg * kDegToRad);
-    auto sharedOut = [&]() {
+    auto sharedOut = [&](const std::vector<Vector5>& points) {
         std::vector<Matrix3d> T;
-        for (const StressSolution& s : out.solutions) T.push_back(tensorOfFiveVector(s.refinedPoint));
+        for (const Vector5& x : points) T.push_back(tensorOfFiveVector(x));
         std::vector<std::vector<int>> next(count);
         for (int i : all) {
             std::vector<double> c(count);
@@ -150,15 +153,79 @@ SolutionsOutcome computeStressSolutions(const ResultModel& model, const FaultDat
         }
         return next;
     };
-    if (count > 1) {
-        for (int round = 0; round < 20; ++round) {
-            std::vector<std::vector<int>> next = sharedOut();
-            if (next == pools) break;
-            pools = std::move(next);
-            for (std::size_t k = 0; k < count; ++k)
-                out.solutions[k].refinedPoint =
-                    refineStress(items, pools[k], out.solutions[k].refinedPoint, thresholdDeg).x;
+    auto totalScore = [&](const std::vector<Vector5>& points) {
+        std::vector<Matrix3d> T;
+        for (const Vector5& x : points) T.push_back(tensorOfFiveVector(x));
+        double sum = 0.0;
+        for (int i : all) {
+            double best = cosThreshold;
+            for (const Matrix3d& t : T) best = std::max(best, bestFit(t, items[i]).second);
+            sum += best;
         }
+        return sum;
+    };
+    auto share = [&](std::vector<Vector5> points, std::vector<std::vector<int>>& shares) {
+        shares.assign(count, all);
+        for (int round = 0; round < 20; ++round) {
+            std::vector<std::vector<int>> next = sharedOut(points);
+            if (next == shares) break;
+            shares = std::move(next);
+            for (std::size_t k = 0; k < count; ++k) points[k] = refineStress(items, shares[k], points[k], thresholdDeg).x;
+        }
+        return points;
+    };
+    if (count > 1) {
+        std::vector<Vector5> fromRefined, fromMeans;
+        for (const StressSolution& s : out.solutions) {
+            fromRefined.push_back(s.refinedPoint);
+            fromMeans.push_back(unitFiveVector(s.mean));
+        }
+        std::vector<std::vector<int>> poolsFromMeans;
+        fromRefined = share(fromRefined, pools);
+        fromMeans = share(fromMeans, poolsFromMeans);
+        const bool meansBetter = totalScore(fromMeans) > totalScore(fromRefined);
+        if (meansBetter) pools = std::move(poolsFromMeans);
+        std::vector<Vector5> points = meansBetter ? fromMeans : fromRefined;
+        // Then a datum that two stresses both explain is handed from the one it fits
+        // best to the other, the two refined on their new shares and the sharing
+        // settled again; the change is kept when it raises the total score, until no
+        // such change does (three passes at most).
+        double total = totalScore(points);
+        for (int pass = 0; pass < 3; ++pass) {
+            bool improved = false;
+            for (int i : all) {
+                std::vector<double> c(count);
+                for (std::size_t k = 0; k < count; ++k)
+                    c[k] = bestFit(tensorOfFiveVector(points[k]), items[i]).second;
+                std::size_t owner = 0;
+                for (std::size_t k = 1; k < count; ++k)
+                    if (c[k] > c[owner]) owner = k;
+                if (c[owner] < cosThreshold) continue;
+                for (std::size_t j = 0; j < count; ++j) {
+                    if (j == owner || c[j] < cosThreshold) continue;
+                    std::vector<int> ownerShare, otherShare = pools[j];
+                    for (int m : pools[owner])
+                        if (m != i) ownerShare.push_back(m);
+                    if (!std::binary_search(otherShare.begin(), otherShare.end(), i))
+                        otherShare.insert(std::upper_bound(otherShare.begin(), otherShare.end(), i), i);
+                    std::vector<Vector5> trial = points;
+                    trial[owner] = refineStress(items, ownerShare, trial[owner], thresholdDeg).x;
+                    trial[j] = refineStress(items, otherShare, trial[j], thresholdDeg).x;
+                    std::vector<std::vector<int>> trialPools;
+                    trial = share(trial, trialPools);
+                    const double t = totalScore(trial);
+                    if (t > total + 1e-12) {
+                        total = t;
+                        points = std::move(trial);
+                        pools = std::move(trialPools);
+                        improved = true;
+                        break;
+                    }
+                }
+            }
+            if (!improved) break;
+        }
+        for (std::size_t k = 0; k < count; ++k) out.solutions[k].refinedPoint = points[k];
         // The criterion on each stress's final data, at its mean and refined; the
         // refinement is taken from the mean as well when that does better.
         for (std::size_t k = 0; k < count; ++k) {
