@@ -2,11 +2,13 @@
 // cluster's vote-weighted mean stress refined off the grid against the data it
 // explains, with bootstrap limits.  A cluster whose refined stress lands within a
 // bandwidth of a cluster with more votes, or that explains no more than as many data of
-// its own as it shares with it, joins it.  With several stresses a datum
-// within the threshold of more than one goes to the one it fits best (by the
-// refinement's orthogonal distance), and the stresses are refined
-// again on their shares until the shares are stable.  Plain computation: nothing is shown, progress and
-// cancellation go through a callback so that a window can run it on a worker thread.
+// its own as it shares with it, joins it.  With several stresses a datum within the
+// threshold of more than one goes to the one it fits best (by the refinement's
+// orthogonal distance), and the stresses are refined again on their shares until the
+// shares are stable; the sharing is settled from the refined stresses and from the
+// cluster means, and shared data are handed over, keeping whatever raises the total
+// score.  Plain computation: nothing is shown, progress and cancellation go through a
+// callback so that a window can run it on a worker thread.
 #pragma once
 
 #include <cstdint>
