@@ -3,9 +3,11 @@
 // stress tensors, makes 30 faults from it with 5 degrees of noise, inverts them with
 // the built qlmain (supplied cgp31.cgp grid, k = 4, threshold 20) and takes the
 // solution nearest the stress; it counts whether the sigma1 cone, the sigma3 cone, the
-// Phi interval and the SHmax interval hold the stress, each and all together.
+// Phi interval and the SHmax interval hold the stress, each and all together.  With
+// "focal" as the fourth argument the data are 30 focal mechanisms instead, inverted on
+// a grid of 2000 random states (about 20 degrees apart) to keep the runs short.
 //
-//   bench_solutions_coverage [REPETITIONS=100] [RESAMPLES=500] [FIRST_SEED=1000]
+//   bench_solutions_coverage [REPETITIONS=100] [RESAMPLES=500] [FIRST_SEED=1000] [focal]
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -46,12 +48,15 @@ int main(int argc, char** argv) {
     const int repetitions = argc > 1 ? std::atoi(argv[1]) : 100;
     const int resamples = argc > 2 ? std::atoi(argv[2]) : 500;
     const std::uint64_t firstSeed = argc > 3 ? std::strtoull(argv[3], nullptr, 10) : 1000;
+    const bool focal = argc > 4 && std::string(argv[4]) == "focal";
     const fs::path home = fs::temp_directory_path() / ("ql-coverage-" + std::to_string(::getpid()));
     fs::create_directories(home);
     const fs::path data = fs::path(QUILLON_SOURCE_DIR) / "data";
     fs::copy_file(data / "cgp31.cgp", home / "cgp31.cgp", fs::copy_options::overwrite_existing);
     fs::copy_file(data / "qln_array.txt", home / "qln_array.txt", fs::copy_options::overwrite_existing);
-    std::ofstream(home / "pref.txt", std::ios::binary) << "cgp31.cgp\r\n20\r\n";
+    std::ofstream(home / "coarse.cgp", std::ios::binary)
+        << tools::format_cgp(tools::states_of_points(tools::random_sphere_points(2000, 7)));
+    std::ofstream(home / "pref.txt", std::ios::binary) << (focal ? "coarse.cgp" : "cgp31.cgp") << "\r\n20\r\n";
 
     int done = 0, s1 = 0, s3 = 0, phi = 0, shmax = 0, all = 0;
     double distanceSum = 0.0, meanDistanceSum = 0.0;
@@ -62,10 +67,12 @@ int main(int argc, char** argv) {
         synth.per_state = 30;
         synth.noise_deg = 5;
         synth.seed = seed;
-        std::ofstream(home / "data.fdt", std::ios::binary) << tools::format_data(tools::synthesize(synth));
-        const std::string command = "cd '" + home.string() + "' && '" + QLMAIN_PATH +
-                                    "' --data data.fdt --result result.ql4 --class 1 -k 4 --overwrite"
-                                    " < /dev/null > console.txt 2>&1";
+        synth.focal = focal;
+        const std::string name = focal ? "data.fmd" : "data.fdt";
+        std::ofstream(home / name, std::ios::binary) << tools::format_data(tools::synthesize(synth));
+        const std::string command = "cd '" + home.string() + "' && '" + QLMAIN_PATH + "' --data " + name +
+                                    " --result result.ql4 --class " + (focal ? "2" : "1") +
+                                    " -k 4 --overwrite < /dev/null > console.txt 2>&1";
         if (std::system(command.c_str()) != 0) {
             std::fprintf(stderr, "seed %llu: qlmain failed:\n%s\n", (unsigned long long)seed,
                          readAll(home / "console.txt").c_str());
