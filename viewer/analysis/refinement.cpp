@@ -284,11 +284,15 @@ double orthogonalDistance(const Matrix3d& T, const SlipPlane& p) {
 
 double fitCosine(const Matrix3d& T, const SlipPlane& p) { return std::cos(orthogonalDistance(T, p)); }
 
-std::pair<int, double> bestFit(const Matrix3d& T, const SlipDatum& d) {
+namespace {
+
+// The better of a datum's planes (a focal mechanism has two) by `cosine`, and its value.
+template <typename Cosine>
+std::pair<int, double> betterPlane(const Matrix3d& T, const SlipDatum& d, Cosine cosine) {
     int best = 0;
-    double c = fitCosine(T, d.planes[0]);
+    double c = cosine(T, d.planes[0]);
     if (d.planeCount > 1) {
-        const double c2 = fitCosine(T, d.planes[1]);
+        const double c2 = cosine(T, d.planes[1]);
         if (c2 > c) {
             best = 1;
             c = c2;
@@ -297,18 +301,11 @@ std::pair<int, double> bestFit(const Matrix3d& T, const SlipDatum& d) {
     return {best, c};
 }
 
-std::pair<int, double> bestPlane(const Matrix3d& T, const SlipDatum& d) {
-    int best = 0;
-    double c = misfitCosine(T, d.planes[0]);
-    if (d.planeCount > 1) {
-        const double c2 = misfitCosine(T, d.planes[1]);
-        if (c2 > c) {
-            best = 1;
-            c = c2;
-        }
-    }
-    return {best, c};
-}
+}  // namespace
+
+std::pair<int, double> bestFit(const Matrix3d& T, const SlipDatum& d) { return betterPlane(T, d, fitCosine); }
+
+std::pair<int, double> bestPlane(const Matrix3d& T, const SlipDatum& d) { return betterPlane(T, d, misfitCosine); }
 
 double solutionScore(const std::vector<SlipDatum>& data, const std::vector<int>& pool, const Vector5& x,
                      double thresholdDeg) {
