@@ -1,4 +1,5 @@
 #include "viewer/cli/cli.h"
+#include "viewer/cli/mode_arguments.h"
 
 #include <CLI/CLI.hpp>
 #include <cmath>
@@ -40,20 +41,9 @@ std::string withSeparator(std::string dir) {
 
 // "AZ1 PL1 AZ3 PL3 PHI" as a stress state; nothing (and a message) when malformed.
 std::optional<StressState> parseState(const std::string& text, std::string& error) {
-    TextReader r(text);
-    std::vector<double> v;
-    while (auto tok = r.nextToken()) {
-        const auto x = parseRealToken(*tok);
-        if (!x) {
-            error = "'" + *tok + "' is not a number in the stress state \"" + text + "\".";
-            return std::nullopt;
-        }
-        v.push_back(*x);
-    }
-    if (v.size() != 5) {
-        error = "The stress state \"" + text + "\" must hold five numbers: AZ1 PL1 AZ3 PL3 PHI.";
-        return std::nullopt;
-    }
+    const auto numbers = readStressNumbers(text, error);
+    if (!numbers) return std::nullopt;
+    const std::array<double, 5>& v = *numbers;
     if (!(v[4] >= 0.0 && v[4] <= 1.0)) {
         error = "Invalid Phi value";
         return std::nullopt;
@@ -196,15 +186,7 @@ int runCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err,
     kindOpt->needs(coordinates);
     coordinates->needs(kindOpt);
 
-    if (asksForHelp(argc, argv)) {
-        out << app.help();
-        return 0;
-    }
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::ParseError& e) {
-        return app.exit(e, out, err);
-    }
+    if (const auto status = parseModeArguments(app, argc, argv, out, err)) return *status;
 
     PlotSettings settings;
     settings.ef = ef;

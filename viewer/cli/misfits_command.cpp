@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "viewer/cli/cli.h"
+#include "viewer/cli/mode_arguments.h"
 #include "viewer/model/data_listing.h"
 #include "viewer/model/number_format.h"
 #include "viewer/model/text_reader.h"
@@ -54,7 +55,7 @@ bool isMisfitsMode(int argc, char** argv) {
     return false;
 }
 
-std::optional<StressState> parseStressState(const std::string& text, std::string& error) {
+std::optional<std::array<double, 5>> readStressNumbers(const std::string& text, std::string& error) {
     TextReader r(text);
     std::vector<double> v;
     while (auto token = r.nextToken()) {
@@ -69,6 +70,13 @@ std::optional<StressState> parseStressState(const std::string& text, std::string
         error = "The stress state \"" + text + "\" must hold five numbers: AZ1 PL1 AZ3 PL3 PHI.";
         return std::nullopt;
     }
+    return std::array<double, 5>{v[0], v[1], v[2], v[3], v[4]};
+}
+
+std::optional<StressState> parseStressState(const std::string& text, std::string& error) {
+    const auto numbers = readStressNumbers(text, error);
+    if (!numbers) return std::nullopt;
+    const std::array<double, 5>& v = *numbers;
     for (int i : {0, 2})
         if (!(v[size_t(i)] >= 0 && v[size_t(i)] <= 360)) {
             error = "Invalid azimuth";
@@ -127,15 +135,7 @@ int runMisfitsCommand(int argc, char** argv, std::ostream& out, std::ostream& er
     app.footer("One line per datum: label, dip direction and dip, slip trend and plunge, sense,\n"
                "misfit in degrees (ZSS: no shear stress on the plane), normal and shear stress of\n"
                "the reduced stress tensor (principal values 1, Phi, 0).");
-    if (asksForHelp(argc, argv)) {
-        out << app.help();
-        return 0;
-    }
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::ParseError& e) {
-        return app.exit(e, out, err);
-    }
+    if (const auto status = parseModeArguments(app, argc, argv, out, err)) return *status;
     std::string error;
     const auto stress = parseStressState(stressText, error);
     if (!stress) {

@@ -4,6 +4,7 @@
 // printed or written to OUT (CR LF line ends, whole or not at all).
 #pragma once
 
+#include <array>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -15,6 +16,10 @@ namespace quillon::viewer {
 
 bool isMisfitsMode(int argc, char** argv);
 int runMisfitsCommand(int argc, char** argv, std::ostream& out, std::ostream& err, const std::string& programDir);
+
+// The five numbers of "AZ1 PL1 AZ3 PL3 PHI", unchecked; nothing and `error` when
+// a token is not a number or there are not exactly five.
+std::optional<std::array<double, 5>> readStressNumbers(const std::string& text, std::string& error);
 
 // "AZ1 PL1 AZ3 PL3 PHI" as a stress state: azimuths 0 to 360, plunges 0 to 90,
 // Phi 0 to 1, axes perpendicular within 1 degree; otherwise nothing and `error`.
