@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "viewer/cli/cli.h"
+#include "viewer/cli/mode_arguments.h"
 #include "viewer/analysis/stress_solutions.h"
 #include "viewer/model/result_model.h"
 
@@ -83,15 +84,7 @@ int runSolutionsCommand(int argc, char** argv, std::ostream& out, std::ostream& 
         ->check(CLI::Range(0, 100000));
     app.add_option("--seed", options.seed, "Seed of the bootstrap resampling (default 1)");
     // "--solutions --help" asks for this help, not for a result named "--help".
-    if (asksForHelp(argc, argv)) {
-        out << app.help();
-        return 0;
-    }
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::ParseError& e) {
-        return app.exit(e, out, err);
-    }
+    if (const auto status = parseModeArguments(app, argc, argv, out, err)) return *status;
 
     ResultModel model;
     model.homeDir = withSeparator(home.empty() ? programDir : home);

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "viewer/cli/cli.h"
+#include "viewer/cli/mode_arguments.h"
 #include "viewer/cli/misfits_command.h"
 #include "viewer/model/data_listing.h"
 #include "viewer/plot/fault_plot.h"
@@ -50,15 +51,7 @@ int runDataPictureCommand(int argc, char** argv) {
         ->type_name("DIR");
     app.footer("OUT's extension picks the format: .png .bmp .jpg bitmaps, .svg .pdf vector pictures, anything\n"
                "else an enhanced metafile.  The file is written whole or not at all.");
-    if (asksForHelp(argc, argv)) {
-        std::cout << app.help();
-        return 0;
-    }
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::ParseError& e) {
-        return app.exit(e, std::cout, std::cerr);
-    }
+    if (const auto status = parseModeArguments(app, argc, argv, std::cout, std::cerr)) return *status;
     std::string error;
     std::optional<StressState> stress;
     if (!stressText.empty()) {
