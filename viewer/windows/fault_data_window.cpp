@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -471,18 +470,7 @@ void FaultDataWindow::exportMisfits() {
     if (dataCount(dataSet) < 1) return;
     for (const QString& c : misfitCells())
         if (c.isEmpty()) return;   // no stress designated yet
-    platform::FileDialogRequest req;
-    req.title = "Save misfit angles";
-    req.filter = "Text files (*.txt)|*.txt";
-    req.filterIndex = 1;
-    req.defaultExt = "txt";
-    req.promptOverwrite = true;
-    const auto chosen = port_.saveFile(this, req);
-    if (!chosen) return;
-    const QFileInfo info(*chosen);
-    const QString path = info.path() + "/" + info.completeBaseName() + ".txt";
-    const PictureOutcome saved = writeTextLines(path, misfitFileLines(dataSet));
-    if (!saved.ok) port_.message(this, saved.message);
+    saveTextFile(port_, this, "Save misfit angles", misfitFileLines(dataSet));
 }
 
 void FaultDataWindow::releaseData() {

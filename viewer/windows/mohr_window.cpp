@@ -1,7 +1,6 @@
 #include "viewer/windows/mohr_window.h"
 
 #include <QAction>
-#include <QFileInfo>
 #include <QMenu>
 #include <QPainter>
 #include <QShowEvent>
@@ -81,18 +80,8 @@ void MohrWindow::saveDiagram() {
 }
 
 void MohrWindow::saveStresses() {
-    platform::FileDialogRequest req;
-    req.filter = "Text files (*.txt)|*.txt";
-    req.filterIndex = 1;
-    req.defaultExt = "txt";
-    req.promptOverwrite = true;
-    const auto chosen = port_.saveFile(this, req);
-    if (!chosen) return;
-    const QFileInfo info(*chosen);
-    const QString path = info.path() + "/" + info.completeBaseName() + ".txt";
     const FaultDataSet empty;
-    const PictureOutcome saved = writeTextLines(path, stressFileLines(data_ ? *data_ : empty));
-    if (!saved.ok) port_.message(this, saved.message);
+    saveTextFile(port_, this, QString(), stressFileLines(data_ ? *data_ : empty));
 }
 
 }  // namespace quillon::viewer

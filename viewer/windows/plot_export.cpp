@@ -42,6 +42,21 @@ PictureOutcome writeTextLines(const QString& path, const std::vector<std::string
     return {false, "Cannot write the file " + path + "\r\n" + error};
 }
 
+void saveTextFile(platform::UserPort& port, QWidget* parent, const QString& title,
+                  const std::vector<std::string>& lines) {
+    platform::FileDialogRequest req;
+    req.title = title;
+    req.filter = "Text files (*.txt)|*.txt";
+    req.filterIndex = 1;
+    req.defaultExt = "txt";
+    req.promptOverwrite = true;
+    const auto chosen = port.saveFile(parent, req);
+    if (!chosen) return;
+    const QFileInfo info(*chosen);
+    const PictureOutcome saved = writeTextLines(info.path() + "/" + info.completeBaseName() + ".txt", lines);
+    if (!saved.ok) port.message(parent, saved.message);
+}
+
 PictureOutcome writePlotPicture(const QString& path, PictureFormat format, const QImage& bitmap,
                                 const platform::PaintFn& drawAnew, QByteArray* written) {
     return writePictureAs(path, format, kCanvasSize, bitmap, drawAnew, written);

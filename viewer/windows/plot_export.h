@@ -11,6 +11,7 @@
 #include <QString>
 
 #include "viewer/platform/emf_writer.h"
+#include "viewer/platform/user_port.h"
 
 namespace quillon::viewer {
 
@@ -29,9 +30,6 @@ struct PictureOutcome {
     QString message;   // on failure: names the file and the reason
 };
 
-// Writes `format` to `path`: `bitmap` for the bitmap formats, what `drawAnew`
-// paints (called once, only for the vector formats) for the others.  The file
-// is replaced whole or not at all.  `written`, when given, receives the bytes.
 // Writes what `paint` draws on a canvas of `size` to `path` by the format:
 // bitmaps are painted on a white image of that size.  Whole or not at all.
 PictureOutcome writePicture(const QString& path, PictureFormat format, QSize size,
@@ -40,6 +38,15 @@ PictureOutcome writePicture(const QString& path, PictureFormat format, QSize siz
 // Writes `lines` with CR LF ends, whole or not at all.
 PictureOutcome writeTextLines(const QString& path, const std::vector<std::string>& lines);
 
+// Asks for a text file (a Save dialog titled `title`, asking before replacing)
+// and writes `lines` there with writeTextLines; the chosen name's extension
+// becomes ".txt".  Cancel writes nothing; a failure is shown in a message box.
+void saveTextFile(platform::UserPort& port, QWidget* parent, const QString& title,
+                  const std::vector<std::string>& lines);
+
+// Writes `format` to `path`: `bitmap` for the bitmap formats, what `drawAnew`
+// paints (called once, only for the vector formats) for the others.  The file
+// is replaced whole or not at all.  `written`, when given, receives the bytes.
 PictureOutcome writePlotPicture(const QString& path, PictureFormat format, const QImage& bitmap,
                                 const platform::PaintFn& drawAnew, QByteArray* written = nullptr);
 
