@@ -8,34 +8,22 @@
 // a perfect separation of the data would give).
 //
 //   bench_solutions_accuracy [EXTRA_SEEDS=0]
-#include <cmath>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
-#include "tools/grid.h"
-#include "tools/synth.h"
+#include "bench/solutions/synthetic_inversion.h"
 #include "viewer/analysis/stress_solutions.h"
 #include "viewer/model/stress_statistics.h"
 
-namespace fs = std::filesystem;
 namespace tools = quillon::tools;
 using namespace quillon::viewer;
+using quillon::viewer::bench::SyntheticHome;
+using quillon::viewer::bench::viewerState;
 
 namespace {
-
-StressState viewerState(const tools::StressState& s) {
-    StressState v;
-    v.axis[Sigma1] = Direction{float(s.sigma1.az), float(s.sigma1.pl)};
-    v.axis[Sigma3] = Direction{float(s.sigma3.az), float(s.sigma3.pl)};
-    v.stressRatio = float(s.phi);
-    return v;
-}
 
 struct Case {
     const char* kind;
@@ -49,13 +37,7 @@ struct Case {
 
 int main(int argc, char** argv) {
     const int extra = argc > 1 ? std::atoi(argv[1]) : 0;
-    const fs::path home = fs::temp_directory_path() / ("ql-accuracy-" + std::to_string(::getpid()));
-    fs::create_directories(home);
-    const fs::path data = fs::path(QUILLON_SOURCE_DIR) / "data";
-    fs::copy_file(data / "cgp31.cgp", home / "cgp31.cgp", fs::copy_options::overwrite_existing);
-    fs::copy_file(data / "qln_array.txt", home / "qln_array.txt", fs::copy_options::overwrite_existing);
-    std::ofstream(home / "coarse.cgp", std::ios::binary)
-        << tools::format_cgp(tools::states_of_points(tools::random_sphere_points(2000, 7)));
+    SyntheticHome home("ql-accuracy-");
 
     std::vector<Case> cases = {
         {"one", 11, {{{70, 60}, {182, 12}, 0.3}}, 30, false},
@@ -82,18 +64,13 @@ int main(int argc, char** argv) {
         synth.noise_deg = 5;
         synth.seed = c.seed;
         synth.focal = c.focal;
-        const std::string name = c.focal ? "data.fmd" : "data.fdt";
-        std::ofstream(home / name, std::ios::binary) << tools::format_data(tools::synthesize(synth));
-        std::ofstream(home / "pref.txt", std::ios::binary)
-            << (c.focal ? "coarse.cgp" : "cgp31.cgp") << "\r\n20\r\n";
-        const std::string command = "cd '" + home.string() + "' && '" + QLMAIN_PATH + "' --data " + name +
-                                    " --result result.ql4 --class " + (c.focal ? "2" : "1") +
-                                    " -k 4 --overwrite < /dev/null > console.txt 2>&1";
-        if (std::system(command.c_str()) != 0) return 1;
         ResultModel model;
-        model.homeDir = home.string() + "/";
         FaultDataSet set;
-        if (!model.loadResultFile((home / "result.ql4").string(), set).ok) return 1;
+        std::string why;
+        if (!home.invert(synth, model, set, why)) {
+            std::fprintf(stderr, "%s seed %llu: %s\n", c.kind, (unsigned long long)c.seed, why.c_str());
+            return 1;
+        }
         SolutionOptions options;
         options.resamples = 0;
         const SolutionsOutcome o = computeStressSolutions(model, set, 20.0, options);
@@ -125,7 +102,6 @@ int main(int argc, char** argv) {
         std::printf("\n");
         std::fflush(stdout);
     }
-    fs::remove_all(home);
     std::printf("mean: solution %.2f  optimum from the truth %.2f  on its own data %.2f degrees\n",
                 sumSolution / count, sumOptimum / count, sumOwn / count);
     return 0;

@@ -10,53 +10,23 @@
 //   bench_solutions_coverage [REPETITIONS=100] [RESAMPLES=500] [FIRST_SEED=1000] [focal]
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <unistd.h>
 
-#include "tools/grid.h"
-#include "tools/synth.h"
+#include "bench/solutions/synthetic_inversion.h"
 #include "viewer/analysis/stress_solutions.h"
 #include "viewer/model/stress_statistics.h"
 
-namespace fs = std::filesystem;
 namespace tools = quillon::tools;
 using namespace quillon::viewer;
-
-namespace {
-
-std::string readAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-StressState viewerState(const tools::StressState& s) {
-    StressState v;
-    v.axis[Sigma1] = Direction{float(s.sigma1.az), float(s.sigma1.pl)};
-    v.axis[Sigma3] = Direction{float(s.sigma3.az), float(s.sigma3.pl)};
-    v.stressRatio = float(s.phi);
-    return v;
-}
-
-}  // namespace
+using quillon::viewer::bench::SyntheticHome;
+using quillon::viewer::bench::viewerState;
 
 int main(int argc, char** argv) {
     const int repetitions = argc > 1 ? std::atoi(argv[1]) : 100;
     const int resamples = argc > 2 ? std::atoi(argv[2]) : 500;
     const std::uint64_t firstSeed = argc > 3 ? std::strtoull(argv[3], nullptr, 10) : 1000;
     const bool focal = argc > 4 && std::string(argv[4]) == "focal";
-    const fs::path home = fs::temp_directory_path() / ("ql-coverage-" + std::to_string(::getpid()));
-    fs::create_directories(home);
-    const fs::path data = fs::path(QUILLON_SOURCE_DIR) / "data";
-    fs::copy_file(data / "cgp31.cgp", home / "cgp31.cgp", fs::copy_options::overwrite_existing);
-    fs::copy_file(data / "qln_array.txt", home / "qln_array.txt", fs::copy_options::overwrite_existing);
-    std::ofstream(home / "coarse.cgp", std::ios::binary)
-        << tools::format_cgp(tools::states_of_points(tools::random_sphere_points(2000, 7)));
-    std::ofstream(home / "pref.txt", std::ios::binary) << (focal ? "coarse.cgp" : "cgp31.cgp") << "\r\n20\r\n";
+    SyntheticHome home("ql-coverage-");
 
     int done = 0, s1 = 0, s3 = 0, phi = 0, shmax = 0, all = 0;
     double distanceSum = 0.0, meanDistanceSum = 0.0;
@@ -68,20 +38,13 @@ int main(int argc, char** argv) {
         synth.noise_deg = 5;
         synth.seed = seed;
         synth.focal = focal;
-        const std::string name = focal ? "data.fmd" : "data.fdt";
-        std::ofstream(home / name, std::ios::binary) << tools::format_data(tools::synthesize(synth));
-        const std::string command = "cd '" + home.string() + "' && '" + QLMAIN_PATH + "' --data " + name +
-                                    " --result result.ql4 --class " + (focal ? "2" : "1") +
-                                    " -k 4 --overwrite < /dev/null > console.txt 2>&1";
-        if (std::system(command.c_str()) != 0) {
-            std::fprintf(stderr, "seed %llu: qlmain failed:\n%s\n", (unsigned long long)seed,
-                         readAll(home / "console.txt").c_str());
+        ResultModel model;
+        FaultDataSet set;
+        std::string why;
+        if (!home.invert(synth, model, set, why)) {
+            std::fprintf(stderr, "seed %llu: %s\n", (unsigned long long)seed, why.c_str());
             continue;
         }
-        ResultModel model;
-        model.homeDir = home.string() + "/";
-        FaultDataSet set;
-        if (!model.loadResultFile((home / "result.ql4").string(), set).ok) continue;
         SolutionOptions options;
         options.resamples = resamples;
         options.seed = seed;
@@ -114,7 +77,6 @@ int main(int argc, char** argv) {
                     inPhi ? "in" : "OUT", inShmax ? "in" : "OUT");
         std::fflush(stdout);
     }
-    fs::remove_all(home);
     std::printf("\n%d repetitions, %d resamples each: limits holding the stress\n", done, resamples);
     std::printf("  sigma1 %d  sigma3 %d  Phi %d  SHmax %d  all four %d\n", s1, s3, phi, shmax, all);
     std::printf("  mean distance from the stress: refined %.2f degrees, cluster's vote-weighted mean %.2f degrees\n",
