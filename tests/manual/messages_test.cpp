@@ -249,11 +249,10 @@ void PrintTo(const Rule& rule, std::ostream* os) { *os << rule.name; }
 const std::vector<Rule>& rules() {
     static const std::vector<Rule> table = {
         // The engine's stop reports: the routine's name and its fixed message.
-        // The engine's console lines about the run and its inputs, the overwrite
-        // question and the checks of its --threads option.
+        {"engine_error_stop", {"engine/*.cpp", "engine/*.h"}, "error_stop(", "", 2},
+        // The overwrite question and the checks of the --threads option.
         {"engine_console_raw", {"engine/driver.cpp"}, "console.raw(", "", 0},
         {"engine_threads_option", {"engine/main.cpp"}, "return text + ", "", 0},
-        {"engine_error_stop", {"engine/*.cpp", "engine/*.h"}, "error_stop(", "", 2},
         // The engine's console lines about the run and its inputs.
         {"engine_console",
          {"engine/driver.cpp", "engine/main.cpp", "engine/io/grid_file.cpp"},
