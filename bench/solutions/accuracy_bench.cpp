@@ -1,16 +1,18 @@
 // How far the refined stress solutions, and the optimum of the criterion they
 // maximise, lie from the stresses synthetic data were made from.  Cases: 30 faults from
 // one stress, 20 + 20 faults from two, 60 focal mechanisms from one, all with 5
-// degrees of noise, on the seeds of the accuracy tests, then EXTRA_SEEDS more sets of 30
-// faults from random stresses.  For each stress: the distance of the nearest solution;
+// degrees of noise, on the seeds of the accuracy tests, then EXTRA_ONE more sets of 30
+// faults from random stresses and EXTRA_TWO more sets of 20 + 20 faults from two random
+// stresses at least 45 degrees apart.  For each stress: the distance of the nearest solution;
 // of the refinement started at the stress itself on all the data (the criterion's own
 // optimum near the truth); and of that refinement on the stress's own data alone (what
 // a perfect separation of the data would give).
 //
-//   bench_solutions_accuracy [EXTRA_SEEDS=0]
+//   bench_solutions_accuracy [EXTRA_ONE=0 [EXTRA_TWO=0]]
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -36,7 +38,8 @@ struct Case {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int extra = argc > 1 ? std::atoi(argv[1]) : 0;
+    const int extraOne = argc > 1 ? std::atoi(argv[1]) : 0;
+    const int extraTwo = argc > 2 ? std::atoi(argv[2]) : 0;
     SyntheticHome home("ql-accuracy-");
 
     std::vector<Case> cases = {
@@ -51,12 +54,24 @@ int main(int argc, char** argv) {
         {"focal", 32, {{{60, 45}, {240, 45}, 0.3}}, 60, true},
         {"focal", 33, {{{160, 20}, {255, 15}, 0.8}}, 60, true},
     };
-    for (int e = 0; e < extra; ++e) {
+    for (int e = 0; e < extraOne; ++e) {
         const std::uint64_t seed = 500 + e;
         cases.push_back({"one", seed, tools::states_of_points(tools::random_sphere_points(1, seed)), 30, false});
     }
-    double sumSolution = 0.0, sumOptimum = 0.0, sumOwn = 0.0;
-    int count = 0;
+    for (std::uint64_t seed = 700; int(cases.size()) < 10 + extraOne + extraTwo; ++seed) {
+        const auto pair = tools::states_of_points(tools::random_sphere_points(2, seed));
+        if (angleBetween5(unitFiveVector(viewerState(pair[0])), unitFiveVector(viewerState(pair[1]))) < 45.0)
+            continue;
+        cases.push_back({"two", seed, pair, 20, false});
+    }
+    // Sums per kind of case: the nearest solution, the optimum from the truth, the
+    // optimum on the stress's own data, the number of stresses and how many of them
+    // have a solution within 4 (one stress) or 6 degrees (otherwise).
+    struct Sums {
+        double solution = 0, optimum = 0, own = 0;
+        int count = 0, withinTarget = 0, ownWithinTarget = 0;
+    };
+    std::map<std::string, Sums> sums;
     for (const Case& c : cases) {
         tools::SynthOptions synth;
         synth.states = c.truths;
@@ -94,15 +109,22 @@ int main(int argc, char** argv) {
             }
             const double ownOptimum = angleBetween5(refineStress(items, own, t, 20.0).x, t);
             std::printf("  solution %5.2f  optimum %5.2f  own %5.2f", nearest, optimum, ownOptimum);
-            sumOwn += ownOptimum;
-            sumSolution += nearest;
-            sumOptimum += optimum;
-            ++count;
+            Sums& k = sums[c.kind];
+            const double target = std::string(c.kind) == "one" ? 4.0 : 6.0;
+            k.own += ownOptimum;
+            k.solution += nearest;
+            k.optimum += optimum;
+            k.withinTarget += nearest <= target;
+            k.ownWithinTarget += ownOptimum <= target;
+            ++k.count;
         }
         std::printf("\n");
         std::fflush(stdout);
     }
-    std::printf("mean: solution %.2f  optimum from the truth %.2f  on its own data %.2f degrees\n",
-                sumSolution / count, sumOptimum / count, sumOwn / count);
+    for (const auto& [kind, k] : sums)
+        std::printf("%-5s %3d stresses, mean: solution %.2f  optimum from the truth %.2f  on its own data %.2f"
+                    " degrees; within target: solution %d, own optimum %d\n",
+                    kind.c_str(), k.count, k.solution / k.count, k.optimum / k.count, k.own / k.count,
+                    k.withinTarget, k.ownWithinTarget);
     return 0;
 }

@@ -97,6 +97,12 @@ TEST(StressSolutions, TwoMixedStressesAreTwoClustersEachNearItsStress) {
         {21, {{70, 60}, {182, 12}, 0.3}, {{170, 8}, {350, 82}, 0.5}},
         {22, {{10, 80}, {100, 0}, 0.4}, {{45, 0}, {135, 0}, 0.5}},
         {23, {{250, 10}, {345, 30}, 0.6}, {{300, 70}, {120, 20}, 0.2}},
+        // Subsets mixing data of the two stresses give a third pile of votes, whose
+        // stress takes a few data from each; it must join another.
+        {739, {{306, 54}, {102, 34}, 0.77}, {{293, 26}, {38, 28}, 0.76}},
+        // Two stresses 50 degrees apart give one pile of votes; the second is found
+        // among the data the first leaves unexplained.
+        {749, {{313, 42}, {221, 2}, 0.64}, {{253, 67}, {1, 8}, 0.52}},
     };
     InversionHome home;
     double sum = 0.0;
@@ -119,7 +125,7 @@ TEST(StressSolutions, TwoMixedStressesAreTwoClustersEachNearItsStress) {
         const StressSolution& forA = direct <= crossed ? o.solutions[0] : o.solutions[1];
         const StressSolution& forB = direct <= crossed ? o.solutions[1] : o.solutions[0];
         // 20 faults per stress are few: even on each stress's own faults alone (lines
-        // 1-20 and 21-40) the criterion's optimum lies 2.9 to 8.9 degrees away on these
+        // 1-20 and 21-40) the criterion's optimum lies up to 8.9 degrees away on these
         // seeds.  Each answer is within 6 degrees or, where that optimum is farther,
         // close to it.
         const double ownA = optimumNearTruth(set, c.a, o.thresholdDeg, 1, 20);
@@ -129,7 +135,7 @@ TEST(StressSolutions, TwoMixedStressesAreTwoClustersEachNearItsStress) {
         sum += distance(forA.refined, c.a) + distance(forB.refined, c.b);
         expectNeverWorse(o);
     }
-    EXPECT_LE(sum / (2 * std::size(cases)), 7.0);
+    EXPECT_LE(sum / (2 * std::size(cases)), 6.5);
 }
 
 // One seed per case, so that each case (7.8 million focal subsets) stays short.
@@ -164,17 +170,23 @@ INSTANTIATE_TEST_SUITE_P(Seeds, SixtyFocalMechanisms,
                                            OneStressCase{33, {{160, 20}, {255, 15}, 0.8}}));
 
 // The same data in another order (and, for mechanisms, each pair's planes swapped)
-// give the very same clusters, refined stresses and bootstrap limits.
+// give the very same clusters, refined stresses and bootstrap limits; the third case
+// finds its second stress among the data the first leaves unexplained.
 TEST(StressSolutions, ReorderedDataFileGivesTheSameSolutions) {
     struct Case {
+        const char* name;
         bool focal;
         int dataClass, k;
+        std::vector<tools::StressState> states;
     };
+    const std::vector<tools::StressState> apart = {{{70, 60}, {182, 12}, 0.3}, {{170, 8}, {350, 82}, 0.5}};
+    const std::vector<tools::StressState> close = {{{313, 42}, {221, 2}, 0.64}, {{253, 67}, {1, 8}, 0.52}};
     InversionHome home(2000);
-    for (const Case c : {Case{false, 1, 4}, Case{true, 2, 4}}) {
-        SCOPED_TRACE(c.focal ? "focal" : "faults");
+    for (const Case& c : {Case{"faults", false, 1, 4, apart}, Case{"focal", true, 2, 4, apart},
+                          Case{"one pile", false, 1, 4, close}}) {
+        SCOPED_TRACE(c.name);
         tools::SynthOptions synth;
-        synth.states = {{{70, 60}, {182, 12}, 0.3}, {{170, 8}, {350, 82}, 0.5}};
+        synth.states = c.states;
         synth.per_state = c.focal ? 12 : 20;
         synth.noise_deg = 5;
         synth.seed = 41;
@@ -198,8 +210,8 @@ TEST(StressSolutions, ReorderedDataFileGivesTheSameSolutions) {
         ASSERT_TRUE(home.invert("second" + ext, reordered, c.dataClass, c.k, m2, s2, why)) << why;
         const SolutionsOutcome o1 = solve(m1, s1, 20, 5), o2 = solve(m2, s2, 20, 5);
         ASSERT_TRUE(o1.ok && o2.ok);
-        ASSERT_GE(o1.solutions.size(), 1u);
-        ASSERT_EQ(o1.solutions.size(), o2.solutions.size());
+        ASSERT_EQ(o1.solutions.size(), 2u) << describe(o1);
+        ASSERT_EQ(o2.solutions.size(), 2u) << describe(o2);
         for (std::size_t i = 0; i < o1.solutions.size(); ++i) {
             const StressSolution &a = o1.solutions[i], &b = o2.solutions[i];
             EXPECT_EQ(a.gridIds, b.gridIds);

@@ -425,5 +425,35 @@ TEST(StressSolutionsText, CancelledComputationGivesNoSolutions) {
     EXPECT_EQ(full.solutions[0].votePercent, 100.0);
 }
 
+// Two piles of votes: the data are shared out between their stresses before any
+// resample, and a cancel there stops the work at once.
+TEST(StressSolutionsText, CancelWhileSeparatingStresses) {
+    std::vector<std::pair<StressState, int>> states;
+    for (int i = 0; i < 5; ++i) {
+        states.push_back({state(70.0f + i, 60, 182.0f + i, 12, 0.3f), 10});
+        states.push_back({state(170.0f + i, 8, 350.0f + i, 82, 0.5f), 10});
+    }
+    const ResultModel model = modelOf(states);
+    tools::SynthOptions synth;
+    synth.states = {{{70, 60}, {182, 12}, 0.3}, {{170, 8}, {350, 82}, 0.5}};
+    synth.per_state = 15;
+    synth.seed = 4;
+    const FaultDataSet set = dataSetOf(tools::synthesize(synth), false);
+    SolutionOptions options;
+    options.resamples = 30;
+    int separating = 0, resampling = 0;
+    const SolutionsOutcome o = computeStressSolutions(model, set, 20.0, options, [&](int done, int total) {
+        (total == 0 && done == 0 ? separating : resampling) += 1;
+        return false;
+    });
+    EXPECT_FALSE(o.ok);
+    EXPECT_TRUE(o.cancelled);
+    EXPECT_EQ(separating, 1);
+    EXPECT_EQ(resampling, 0);
+    const SolutionsOutcome full = computeStressSolutions(model, set, 20.0, options);
+    ASSERT_TRUE(full.ok);
+    EXPECT_EQ(full.solutions.size(), 2u);
+}
+
 }  // namespace
 }  // namespace quillon::viewer

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <cstdlib>
 
@@ -44,6 +45,362 @@ std::string trimmed(const std::string& s) {
 
 std::uint64_t clusterSeed(std::uint64_t seed, int rank) {
     return seed ^ (0xD1B54A32D192ED03ull * static_cast<std::uint64_t>(rank));
+}
+
+
+struct SharingCancelled {};
+
+// Data shared out among several stresses.  A datum that one stress explains (within the
+// threshold, by the refinement's orthogonal distance) and fits better than another is
+// left to that one: each stress is refined on the data no other stress explains better,
+// and the data are shared out again until the sharing is stable.  The total score of
+// several stresses scores each datum under the stress it fits best.
+class StressSharing {
+public:
+    // `keepGoing` is asked between steps; when it returns false, the step throws
+    // SharingCancelled.
+    StressSharing(const std::vector<SlipDatum>& items, double thresholdDeg, std::function<bool()> keepGoing)
+        : items_(items),
+          thresholdDeg_(thresholdDeg),
+          cosThreshold_(std::cos(thresholdDeg * kDegToRad)),
+          keepGoing_(std::move(keepGoing)) {
+        for (std::size_t i = 0; i < items.size(); ++i) all_.push_back(static_cast<int>(i));
+    }
+
+    void checkpoint() const {
+        if (keepGoing_ && !keepGoing_()) throw SharingCancelled{};
+    }
+
+    // Each stress's share: the data no other stress explains better.
+    std::vector<std::vector<int>> sharedOut(const std::vector<Vector5>& points) const {
+        const std::size_t count = points.size();
+        const std::vector<Matrix3d> T = tensors(points);
+        std::vector<std::vector<int>> shares(count);
+        std::vector<double> c(count);
+        for (int i : all_) {
+            for (std::size_t k = 0; k < count; ++k) c[k] = bestFit(T[k], items_[i]).second;
+            for (std::size_t k = 0; k < count; ++k) {
+                bool claimed = false;
+                for (std::size_t j = 0; j < count && !claimed; ++j)
+                    claimed = j != k && c[j] >= cosThreshold_ && (c[j] > c[k] || (c[j] == c[k] && j < k));
+                if (!claimed) shares[k].push_back(i);
+            }
+        }
+        return shares;
+    }
+
+    double totalScore(const std::vector<Vector5>& points) const {
+        const std::vector<Matrix3d> T = tensors(points);
+        double sum = 0.0;
+        for (int i : all_) {
+            double best = cosThreshold_;
+            for (const Matrix3d& t : T) best = std::max(best, bestFit(t, items_[i]).second);
+            sum += best;
+        }
+        return sum;
+    }
+
+    // Shares out and refines until the shares are stable (20 rounds at most).
+    std::vector<Vector5> settle(std::vector<Vector5> points, std::vector<std::vector<int>>& shares) const {
+        shares.assign(points.size(), all_);
+        for (int round = 0; round < 20; ++round) {
+            checkpoint();
+            std::vector<std::vector<int>> next = sharedOut(points);
+            if (next == shares) break;
+            shares = std::move(next);
+            for (std::size_t k = 0; k < points.size(); ++k)
+                points[k] = refineStress(items_, shares[k], points[k], thresholdDeg_).x;
+        }
+        return points;
+    }
+
+    // The data (indices) that no stress explains, and how many some stress explains,
+    // by the misfit as the data window counts them.
+    std::vector<char> explainedFlags(const std::vector<Vector5>& points) const {
+        std::vector<char> explained(items_.size(), 0);
+        for (const Vector5& x : points)
+            for (int i : explainedData(items_, x, thresholdDeg_)) explained[i] = 1;
+        return explained;
+    }
+    int explainedCount(const std::vector<Vector5>& points) const {
+        const std::vector<char> e = explainedFlags(points);
+        return static_cast<int>(std::count(e.begin(), e.end(), 1));
+    }
+
+    // A datum that two stresses both explain is handed from the one it fits best to
+    // the other, the two refined on their new shares and the sharing settled again;
+    // the change is kept when it raises the total score, until no such change does
+    // (three passes at most).
+    void handOver(std::vector<Vector5>& points, std::vector<std::vector<int>>& pools) const {
+        const std::size_t count = points.size();
+        if (count < 2) return;
+        double total = totalScore(points);
+        for (int pass = 0; pass < 3; ++pass) {
+            bool improved = false;
+            for (int i : all_) {
+                checkpoint();
+                std::vector<double> c(count);
+                for (std::size_t k = 0; k < count; ++k) c[k] = bestFit(tensorOfFiveVector(points[k]), items_[i]).second;
+                std::size_t owner = 0;
+                for (std::size_t k = 1; k < count; ++k)
+                    if (c[k] > c[owner]) owner = k;
+                if (c[owner] < cosThreshold_) continue;
+                for (std::size_t j = 0; j < count; ++j) {
+                    if (j == owner || c[j] < cosThreshold_) continue;
+                    std::vector<int> ownerShare, otherShare = pools[j];
+                    for (int m : pools[owner])
+                        if (m != i) ownerShare.push_back(m);
+                    if (!std::binary_search(otherShare.begin(), otherShare.end(), i))
+                        otherShare.insert(std::upper_bound(otherShare.begin(), otherShare.end(), i), i);
+                    std::vector<Vector5> trial = points;
+                    trial[owner] = refineStress(items_, ownerShare, trial[owner], thresholdDeg_).x;
+                    trial[j] = refineStress(items_, otherShare, trial[j], thresholdDeg_).x;
+                    std::vector<std::vector<int>> trialPools;
+                    trial = settle(trial, trialPools);
+                    const double t = totalScore(trial);
+                    if (t > total + 1e-12) {
+                        total = t;
+                        points = std::move(trial);
+                        pools = std::move(trialPools);
+                        improved = true;
+                        break;
+                    }
+                }
+            }
+            if (!improved) break;
+        }
+    }
+
+    const std::vector<SlipDatum>& items() const { return items_; }
+    double thresholdDeg() const { return thresholdDeg_; }
+
+private:
+    static std::vector<Matrix3d> tensors(const std::vector<Vector5>& points) {
+        std::vector<Matrix3d> T;
+        for (const Vector5& x : points) T.push_back(tensorOfFiveVector(x));
+        return T;
+    }
+
+    const std::vector<SlipDatum>& items_;
+    double thresholdDeg_;
+    double cosThreshold_;
+    std::function<bool()> keepGoing_;
+    std::vector<int> all_;
+};
+
+// Solutions with their points and shares, in order of votes (stable).
+void sortByVotes(std::vector<StressSolution>& solutions, std::vector<Vector5>& points,
+                 std::vector<std::vector<int>>& pools) {
+    std::vector<std::size_t> order(solutions.size());
+    for (std::size_t k = 0; k < order.size(); ++k) order[k] = k;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return solutions[a].votes > solutions[b].votes; });
+    std::vector<StressSolution> sorted;
+    std::vector<Vector5> sortedPoints;
+    std::vector<std::vector<int>> sortedPools;
+    for (std::size_t k : order) {
+        sorted.push_back(std::move(solutions[k]));
+        sortedPoints.push_back(points[k]);
+        sortedPools.push_back(std::move(pools[k]));
+    }
+    solutions = std::move(sorted);
+    points = std::move(sortedPoints);
+    pools = std::move(sortedPools);
+}
+
+// A stress must explain data of its own.  Subsets that mix data of two stresses vote
+// for states between them, and such a pile of votes refines to a blend that takes a few
+// data from each: when the other stresses, shared out again without it, leave fewer
+// than `minOwnData` of the data explained now without a stress that explains them, it
+// joins the stress nearest to it (fewest votes first).
+void joinStressesWithoutDataOfTheirOwn(const ResultModel& model, const StressSharing& sharing, int minOwnData,
+                                       std::vector<StressSolution>& solutions, std::vector<Vector5>& points,
+                                       std::vector<std::vector<int>>& pools) {
+    for (bool joined = true; joined && points.size() > 1;) {
+        joined = false;
+        const int explainedNow = sharing.explainedCount(points);
+        for (std::size_t k = points.size(); k-- > 0 && !joined;) {
+            std::vector<Vector5> rest = points;
+            rest.erase(rest.begin() + static_cast<std::ptrdiff_t>(k));
+            std::vector<std::vector<int>> restPools;
+            rest = sharing.settle(rest, restPools);
+            if (explainedNow - sharing.explainedCount(rest) >= minOwnData) continue;
+            std::size_t nearest = k == 0 ? 1 : 0;
+            for (std::size_t j = 0; j < points.size(); ++j)
+                if (j != k && angleBetween5(points[j], points[k]) < angleBetween5(points[nearest], points[k]))
+                    nearest = j;
+            StressSolution& into = solutions[nearest];
+            const StressSolution& from = solutions[k];
+            into.gridIds.insert(into.gridIds.end(), from.gridIds.begin(), from.gridIds.end());
+            std::sort(into.gridIds.begin(), into.gridIds.end());
+            into.votes += from.votes;
+            into.mean = voteWeightedMean(model, into.gridIds);
+            solutions.erase(solutions.begin() + static_cast<std::ptrdiff_t>(k));
+            points = std::move(rest);
+            pools = std::move(restPools);
+            joined = true;
+        }
+    }
+    sortByVotes(solutions, points, pools);
+}
+
+// Two stresses close enough in orientation give one pile of votes, and its cluster
+// refines to one of them, or to a blend, leaving the other's data unexplained.  When at
+// least a quarter of the data is unexplained (with fewer, a stress fitted to them would
+// fit noise: any stress explains a few data by chance), the voted states of the
+// clusters at least `minApartDeg` from every stress that explain `minOwnData` of the
+// unexplained data are candidates.  The leading ones are each refined on the
+// unexplained data and the data shared out again, with the stress of the cluster the
+// candidate came from kept as it is or first refined on the data the candidate leaves
+// (a blend of two stresses holds on to data of both).  A trial counts when it explains
+// `minOwnData` more data than before, its new stress stays `minApartDeg` from the
+// others, and the clusters' states nearer to the new stress than to their own hold at
+// least `minVoteShare` of the votes; of those, the one explaining the most data (then
+// with the higher total score) is kept, and those states leave their clusters for the
+// new stress.  False, with nothing changed, when no trial counts.
+bool addStressForUnexplainedData(const ResultModel& model, const StressSharing& sharing, int minOwnData,
+                                 double minApartDeg, double minVoteShare, std::int64_t totalVotes,
+                                 std::vector<StressSolution>& solutions, std::vector<Vector5>& points,
+                                 std::vector<std::vector<int>>& pools) {
+    const std::vector<SlipDatum>& items = sharing.items();
+    const std::vector<char> explained = sharing.explainedFlags(points);
+    std::vector<int> unexplained;
+    for (std::size_t i = 0; i < items.size(); ++i)
+        if (!explained[i]) unexplained.push_back(static_cast<int>(i));
+    const int unexplainedCount = static_cast<int>(unexplained.size());
+    if (4 * unexplainedCount < static_cast<int>(items.size()) || unexplainedCount < minOwnData) return false;
+
+    const std::vector<const GridPoint*> byId = gridPointsById(model);
+    auto gridPoint = [&](std::uint16_t id) { return findGridPoint(byId, id); };
+    auto pointOf = [](const GridPoint& p) { return unitFiveVector(gridPointState(p)); };
+    const double cosApart = std::cos(minApartDeg * kDegToRad);
+    const double cosThreshold = std::cos(sharing.thresholdDeg() * kDegToRad);
+    struct Candidate {
+        const GridPoint* state;
+        Vector5 x;
+        int count;
+        double score;  // total score with the present stresses, unrefined
+        std::size_t cluster;
+    };
+    std::vector<Candidate> candidates;
+    for (std::size_t k = 0; k < solutions.size(); ++k)
+        for (std::uint16_t id : solutions[k].gridIds) {
+            const GridPoint* p = gridPoint(id);
+            if (!p) continue;
+            if (candidates.size() % 64 == 0) sharing.checkpoint();
+            const Vector5 x = pointOf(*p);
+            bool apart = true;
+            for (const Vector5& y : points) apart = apart && dot5(x, y) < cosApart;
+            if (!apart) continue;
+            const Matrix3d T = tensorOfFiveVector(x);
+            int count = 0;
+            for (int i : unexplained) count += bestPlane(T, items[i]).second >= cosThreshold - 1e-12;
+            if (count < minOwnData) continue;
+            std::vector<Vector5> with = points;
+            with.push_back(x);
+            candidates.push_back({p, x, count, sharing.totalScore(with), k});
+        }
+    // The leading candidates by the total score they give unrefined and by how many
+    // unexplained data they explain (four each, each apart from those taken before
+    // it) are tried.
+    std::vector<const Candidate*> picks;
+    auto pick = [&](auto better) {
+        std::vector<const Candidate*> order;
+        for (const Candidate& c : candidates) order.push_back(&c);
+        std::sort(order.begin(), order.end(), [&](const Candidate* a, const Candidate* b) {
+            if (better(*a, *b)) return true;
+            if (better(*b, *a)) return false;
+            if (a->state->votes != b->state->votes) return a->state->votes > b->state->votes;
+            return a->state->id < b->state->id;
+        });
+        int taken = 0;
+        for (const Candidate* c : order) {
+            if (taken == 4) break;
+            bool apart = true;
+            for (const Candidate* y : picks) apart = apart && dot5(c->x, y->x) < cosApart;
+            if (!apart) continue;
+            picks.push_back(c);
+            ++taken;
+        }
+    };
+    pick([](const Candidate& a, const Candidate& b) { return a.score > b.score; });
+    pick([](const Candidate& a, const Candidate& b) { return a.count > b.count; });
+    struct Trial {
+        std::vector<Vector5> points;
+        std::vector<std::vector<int>> pools;
+        std::vector<std::vector<std::uint16_t>> keep;
+        std::vector<std::uint16_t> taken;
+        std::int64_t takenVotes = 0;
+        int explained = 0;  // data some stress explains
+        double score = 0.0;
+    };
+    std::optional<Trial> best;
+    const int explainedNow = sharing.explainedCount(points);
+    for (const Candidate* picked : picks) {
+        const Candidate& c = *picked;
+        // The new stress refined on the unexplained data; the stress of the cluster it
+        // came from either kept or first refined on the data the new one leaves (a
+        // blend of two stresses holds on to data of both).
+        const Vector5 start = refineStress(items, unexplained, c.x, sharing.thresholdDeg()).x;
+        const std::vector<int> leftOver = [&] {
+            const std::vector<int> taken = explainedData(items, start, sharing.thresholdDeg());
+            std::vector<int> rest;
+            for (std::size_t i = 0; i < items.size(); ++i)
+                if (!std::binary_search(taken.begin(), taken.end(), static_cast<int>(i))) rest.push_back(static_cast<int>(i));
+            return rest;
+        }();
+        for (int variant = 0; variant < 2; ++variant) {
+            Trial t;
+            t.points = points;
+            if (variant == 1) t.points[c.cluster] = refineStress(items, leftOver, points[c.cluster], sharing.thresholdDeg()).x;
+            t.points.push_back(start);
+            t.points = sharing.settle(t.points, t.pools);
+            t.explained = sharing.explainedCount(t.points);
+            if (t.explained - explainedNow < minOwnData) continue;
+            const Vector5& added = t.points.back();
+            bool separate = true;
+            for (std::size_t k = 0; k + 1 < t.points.size(); ++k)
+                separate = separate && dot5(t.points[k], added) < cosApart;
+            if (!separate) continue;
+            // The clusters' states nearer to the new stress than to their own.
+            t.keep.resize(solutions.size());
+            for (std::size_t k = 0; k < solutions.size(); ++k)
+                for (std::uint16_t id : solutions[k].gridIds) {
+                    const GridPoint* p = gridPoint(id);
+                    if (p && dot5(pointOf(*p), added) > dot5(pointOf(*p), t.points[k])) {
+                        t.taken.push_back(id);
+                        t.takenVotes += p->votes;
+                    } else {
+                        t.keep[k].push_back(id);
+                    }
+                }
+            if (totalVotes <= 0 || double(t.takenVotes) / double(totalVotes) + 1e-12 < minVoteShare) continue;
+            t.score = sharing.totalScore(t.points);
+            if (!best || t.explained > best->explained || (t.explained == best->explained && t.score > best->score))
+                best = std::move(t);
+        }
+    }
+    if (!best) return false;
+
+    for (std::size_t k = 0; k < solutions.size(); ++k) {
+        if (best->keep[k].size() == solutions[k].gridIds.size()) continue;
+        std::int64_t votes = 0;
+        for (std::uint16_t id : best->keep[k]) votes += gridPoint(id)->votes;
+        solutions[k].gridIds = std::move(best->keep[k]);
+        solutions[k].votes = votes;
+        solutions[k].mean = voteWeightedMean(model, solutions[k].gridIds);
+    }
+    StressSolution added;
+    added.gridIds = std::move(best->taken);
+    added.votes = best->takenVotes;
+    std::sort(added.gridIds.begin(), added.gridIds.end());
+    added.mean = voteWeightedMean(model, added.gridIds);
+    added.refinedPoint = best->points.back();
+    solutions.push_back(std::move(added));
+    points = std::move(best->points);
+    pools = std::move(best->pools);
+    sortByVotes(solutions, points, pools);
+    return true;
 }
 
 }  // namespace
@@ -128,115 +485,59 @@ SolutionsOutcome computeStressSolutions(const ResultModel& model, const FaultDat
     std::stable_sort(out.solutions.begin(), out.solutions.end(),
                      [](const StressSolution& a, const StressSolution& b) { return a.votes > b.votes; });
 
-    // With several stresses, a datum that one of them explains better is left to that
-    // one: each stress is refined on the data no other stress explains better, and the
-    // data are shared out again until the sharing is stable.  The sharing can settle in
-    // more than one way, so it starts both from the refined stresses and from the
-    // cluster means, and keeps the outcome with the higher total score (each datum
-    // scoring under the stress it fits best).
-    const std::size_t count = out.solutions.size();
-    std::vector<std::vector<int>> pools(count, all);
-    const double cosThreshold = std::cos(thresholdDeg * kDegToRad);
-    auto sharedOut = [&](const std::vector<Vector5>& points) {
-        std::vector<Matrix3d> T;
-        for (const Vector5& x : points) T.push_back(tensorOfFiveVector(x));
-        std::vector<std::vector<int>> next(count);
-        for (int i : all) {
-            std::vector<double> c(count);
-            for (std::size_t k = 0; k < count; ++k) c[k] = bestFit(T[k], items[i]).second;
-            for (std::size_t k = 0; k < count; ++k) {
-                bool claimed = false;
-                for (std::size_t j = 0; j < count && !claimed; ++j)
-                    claimed = j != k && c[j] >= cosThreshold && (c[j] > c[k] || (c[j] == c[k] && j < k));
-                if (!claimed) next[k].push_back(i);
+    // With several stresses the data are shared out among them (see StressSharing);
+    // a stress that explains too few data of its own joins the nearest other, and the
+    // data no stress explains are searched for a further stress within the clusters.
+    const StressSharing sharing(items, thresholdDeg, [&progress] { return !progress || progress(0, 0); });
+    const int minOwnData =
+        std::max(5, static_cast<int>(std::ceil(options.minOwnShare * static_cast<double>(items.size()) - 1e-9)));
+    std::vector<std::vector<int>> pools(out.solutions.size(), all);
+    std::vector<Vector5> points;
+    for (const StressSolution& s : out.solutions) points.push_back(s.refinedPoint);
+    const bool severalClusters = out.solutions.size() > 1;
+    bool added = false;
+    try {
+        if (severalClusters) {
+            // The sharing can settle in more than one way, so it starts both from the
+            // refined stresses and from the cluster means, and keeps the outcome with
+            // the higher total score.
+            std::vector<Vector5> fromMeans;
+            for (const StressSolution& s : out.solutions) fromMeans.push_back(unitFiveVector(s.mean));
+            std::vector<std::vector<int>> poolsFromMeans;
+            points = sharing.settle(points, pools);
+            fromMeans = sharing.settle(fromMeans, poolsFromMeans);
+            if (sharing.totalScore(fromMeans) > sharing.totalScore(points)) {
+                points = std::move(fromMeans);
+                pools = std::move(poolsFromMeans);
             }
+            joinStressesWithoutDataOfTheirOwn(model, sharing, minOwnData, out.solutions, points, pools);
+            sharing.handOver(points, pools);
         }
-        return next;
-    };
-    auto totalScore = [&](const std::vector<Vector5>& points) {
-        std::vector<Matrix3d> T;
-        for (const Vector5& x : points) T.push_back(tensorOfFiveVector(x));
-        double sum = 0.0;
-        for (int i : all) {
-            double best = cosThreshold;
-            for (const Matrix3d& t : T) best = std::max(best, bestFit(t, items[i]).second);
-            sum += best;
-        }
-        return sum;
-    };
-    auto share = [&](std::vector<Vector5> points, std::vector<std::vector<int>>& shares) {
-        shares.assign(count, all);
-        for (int round = 0; round < 20; ++round) {
-            std::vector<std::vector<int>> next = sharedOut(points);
-            if (next == shares) break;
-            shares = std::move(next);
-            for (std::size_t k = 0; k < count; ++k) points[k] = refineStress(items, shares[k], points[k], thresholdDeg).x;
-        }
-        return points;
-    };
-    if (count > 1) {
-        std::vector<Vector5> fromRefined, fromMeans;
-        for (const StressSolution& s : out.solutions) {
-            fromRefined.push_back(s.refinedPoint);
-            fromMeans.push_back(unitFiveVector(s.mean));
-        }
-        std::vector<std::vector<int>> poolsFromMeans;
-        fromRefined = share(fromRefined, pools);
-        fromMeans = share(fromMeans, poolsFromMeans);
-        const bool meansBetter = totalScore(fromMeans) > totalScore(fromRefined);
-        if (meansBetter) pools = std::move(poolsFromMeans);
-        std::vector<Vector5> points = meansBetter ? fromMeans : fromRefined;
-        // Then a datum that two stresses both explain is handed from the one it fits
-        // best to the other, the two refined on their new shares and the sharing
-        // settled again; the change is kept when it raises the total score, until no
-        // such change does (three passes at most).
-        double total = totalScore(points);
-        for (int pass = 0; pass < 3; ++pass) {
-            bool improved = false;
-            for (int i : all) {
-                std::vector<double> c(count);
-                for (std::size_t k = 0; k < count; ++k)
-                    c[k] = bestFit(tensorOfFiveVector(points[k]), items[i]).second;
-                std::size_t owner = 0;
-                for (std::size_t k = 1; k < count; ++k)
-                    if (c[k] > c[owner]) owner = k;
-                if (c[owner] < cosThreshold) continue;
-                for (std::size_t j = 0; j < count; ++j) {
-                    if (j == owner || c[j] < cosThreshold) continue;
-                    std::vector<int> ownerShare, otherShare = pools[j];
-                    for (int m : pools[owner])
-                        if (m != i) ownerShare.push_back(m);
-                    if (!std::binary_search(otherShare.begin(), otherShare.end(), i))
-                        otherShare.insert(std::upper_bound(otherShare.begin(), otherShare.end(), i), i);
-                    std::vector<Vector5> trial = points;
-                    trial[owner] = refineStress(items, ownerShare, trial[owner], thresholdDeg).x;
-                    trial[j] = refineStress(items, otherShare, trial[j], thresholdDeg).x;
-                    std::vector<std::vector<int>> trialPools;
-                    trial = share(trial, trialPools);
-                    const double t = totalScore(trial);
-                    if (t > total + 1e-12) {
-                        total = t;
-                        points = std::move(trial);
-                        pools = std::move(trialPools);
-                        improved = true;
-                        break;
-                    }
-                }
-            }
-            if (!improved) break;
-        }
-        for (std::size_t k = 0; k < count; ++k) out.solutions[k].refinedPoint = points[k];
+        // One further stress at most: a second search would be fitting the leftovers
+        // of the first.
+        added = addStressForUnexplainedData(model, sharing, minOwnData, 2.0 * clustering.bandwidthDeg,
+                                            options.clustering.minVoteShare, clustering.totalVotes, out.solutions,
+                                            points, pools);
+        if (added) sharing.handOver(points, pools);
+    } catch (const SharingCancelled&) {
+        out.cancelled = true;
+        out.message = "Cancelled.";
+        return out;
+    }
+    if (severalClusters || added) {
+        sortByVotes(out.solutions, points, pools);
         // The criterion on each stress's final data, at its mean and refined; the
         // refinement is taken from the mean as well when that does better.
-        for (std::size_t k = 0; k < count; ++k) {
+        for (std::size_t k = 0; k < points.size(); ++k) {
             StressSolution& s = out.solutions[k];
             const Vector5 mean = unitFiveVector(s.mean);
-            Refinement r = refineStress(items, pools[k], s.refinedPoint, thresholdDeg);
+            Refinement r = refineStress(items, pools[k], points[k], thresholdDeg);
             const Refinement fromMean = refineStress(items, pools[k], mean, thresholdDeg);
             if (fromMean.score > r.score) r = fromMean;
             s.refinedPoint = r.x;
             s.startScore = fromMean.startScore;
             s.score = r.score;
+            s.explainedByMean = static_cast<int>(explainedData(items, mean, thresholdDeg).size());
         }
     }
 

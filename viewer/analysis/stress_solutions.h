@@ -6,9 +6,13 @@
 // threshold of more than one goes to the one it fits best (by the refinement's
 // orthogonal distance), and the stresses are refined again on their shares until the
 // shares are stable; the sharing is settled from the refined stresses and from the
-// cluster means, and shared data are handed over, keeping whatever raises the total
-// score.  Plain computation: nothing is shown, progress and cancellation go through a
-// callback so that a window can run it on a worker thread.
+// cluster means, a stress that is left too few data of its own joins the nearest other,
+// and shared data are handed over, keeping whatever raises the total score.  When a
+// quarter of the data or more is still unexplained, a voted state away from every
+// stress that explains half of those data becomes a further stress, taking the voted
+// states nearer to it (two stresses close together give one pile of votes).  Plain
+// computation: nothing is shown, progress and cancellation go through a callback so
+// that a window can run it on a worker thread.
 #pragma once
 
 #include <cstdint>
@@ -26,6 +30,9 @@ struct SolutionOptions {
     ClusteringOptions clustering;
     int resamples = 500;
     std::uint64_t seed = 1;
+    // Of several stresses, one that explains fewer data that no other explains than
+    // this share of the data (and at least 5) joins the nearest of them.
+    double minOwnShare = 0.15;
 };
 
 struct StressSolution {
@@ -58,7 +65,8 @@ struct SolutionsOutcome {
     bool focal = false;
 };
 
-// Called with the work done and the whole work (resamples over all clusters);
+// Called with (0, 0) now and then while the stresses are separated and refined (work
+// of unknown length), then with the resamples done and all resamples of all clusters;
 // returning false cancels.
 using SolutionsProgress = std::function<bool(int done, int total)>;
 

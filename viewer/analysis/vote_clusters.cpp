@@ -6,9 +6,8 @@
 #include "viewer/model/stress_statistics.h"
 
 namespace quillon::viewer {
-namespace {
 
-StressState stateOf(const GridPoint& p) {
+StressState gridPointState(const GridPoint& p) {
     StressState s;
     s.axis[Sigma1] = p.axis[Sigma1];
     s.axis[Sigma3] = p.axis[Sigma3];
@@ -16,8 +15,7 @@ StressState stateOf(const GridPoint& p) {
     return s;
 }
 
-// The grid points in grid point order (the model keeps them sorted by votes).
-std::vector<const GridPoint*> byGridId(const ResultModel& model) {
+std::vector<const GridPoint*> gridPointsById(const ResultModel& model) {
     std::vector<const GridPoint*> points;
     points.reserve(model.gridPoints.size());
     for (const GridPoint& p : model.gridPoints) points.push_back(&p);
@@ -25,14 +23,18 @@ std::vector<const GridPoint*> byGridId(const ResultModel& model) {
     return points;
 }
 
-}  // namespace
+const GridPoint* findGridPoint(const std::vector<const GridPoint*>& byId, std::uint16_t id) {
+    const auto it =
+        std::lower_bound(byId.begin(), byId.end(), id, [](const GridPoint* p, std::uint16_t v) { return p->id < v; });
+    return it == byId.end() || (*it)->id != id ? nullptr : *it;
+}
 
 double gridSpacingDeg(const ResultModel& model) {
-    const std::vector<const GridPoint*> points = byGridId(model);
+    const std::vector<const GridPoint*> points = gridPointsById(model);
     const std::size_t n = points.size();
     if (n < 2) return 0.0;
     std::vector<Vector5> x(n);
-    for (std::size_t i = 0; i < n; ++i) x[i] = unitFiveVector(stateOf(*points[i]));
+    for (std::size_t i = 0; i < n; ++i) x[i] = unitFiveVector(gridPointState(*points[i]));
     const std::size_t samples = std::min<std::size_t>(n, 256);
     std::vector<double> nearest;
     for (std::size_t s = 0; s < samples; ++s) {
@@ -48,14 +50,13 @@ double gridSpacingDeg(const ResultModel& model) {
 }
 
 StressState voteWeightedMean(const ResultModel& model, const std::vector<std::uint16_t>& ids) {
-    std::vector<const GridPoint*> points = byGridId(model);
+    const std::vector<const GridPoint*> points = gridPointsById(model);
     double S[3][3] = {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}};
     double W = 0.0;
     for (std::uint16_t id : ids) {
-        const auto it = std::lower_bound(points.begin(), points.end(), id,
-                                         [](const GridPoint* p, std::uint16_t v) { return p->id < v; });
-        if (it == points.end() || (*it)->id != id) continue;
-        const GridPoint& p = **it;
+        const GridPoint* found = findGridPoint(points, id);
+        if (!found) continue;
+        const GridPoint& p = *found;
         const Matrix3 T = tensorOfStressState(p.axis[Sigma1], p.axis[Sigma3], p.stressRatio);
         for (int j = 0; j < 3; ++j)
             for (int k = j; k < 3; ++k) S[j][k] += p.votes * double(T.a[j][k]);
@@ -77,7 +78,7 @@ Clustering clusterVotes(const ResultModel& model, const ClusteringOptions& optio
     Clustering out;
     out.bandwidthDeg = options.bandwidthDeg > 0.0 ? options.bandwidthDeg : gridSpacingDeg(model);
     std::vector<const GridPoint*> voted;
-    for (const GridPoint* p : byGridId(model))
+    for (const GridPoint* p : gridPointsById(model))
         if (p->votes > 0) voted.push_back(p);
     const std::size_t m = voted.size();
     out.votedStates = static_cast<int>(m);
@@ -88,7 +89,7 @@ Clustering clusterVotes(const ResultModel& model, const ClusteringOptions& optio
     }
 
     std::vector<Vector5> x(m);
-    for (std::size_t i = 0; i < m; ++i) x[i] = unitFiveVector(stateOf(*voted[i]));
+    for (std::size_t i = 0; i < m; ++i) x[i] = unitFiveVector(gridPointState(*voted[i]));
     // Gaussian kernel of the angle, written with the cosine: exp((cos a - 1) / h^2) is
     // exp(-a^2 / 2h^2) to second order; cut beyond three bandwidths.
     const double h = out.bandwidthDeg * kDegToRad;

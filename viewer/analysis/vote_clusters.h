@@ -47,6 +47,12 @@ double gridSpacingDeg(const ResultModel& model);
 
 Clustering clusterVotes(const ResultModel& model, const ClusteringOptions& options = {});
 
+// The stress state of a grid point, and the model's grid points in grid point order
+// (the model keeps them sorted by votes), with a look-up by number (null when absent).
+StressState gridPointState(const GridPoint& p);
+std::vector<const GridPoint*> gridPointsById(const ResultModel& model);
+const GridPoint* findGridPoint(const std::vector<const GridPoint*>& byId, std::uint16_t id);
+
 // Vote-weighted mean of grid states: the mean of their tensors as the global average
 // forms it, and its principal axes and ratio.  `ids` name grid points of `model`.
 StressState voteWeightedMean(const ResultModel& model, const std::vector<std::uint16_t>& ids);
