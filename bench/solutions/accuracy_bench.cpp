@@ -2,13 +2,14 @@
 // maximise, lie from the stresses synthetic data were made from.  Cases: 30 faults from
 // one stress, 20 + 20 faults from two, 60 focal mechanisms from one, all with 5
 // degrees of noise, on the seeds of the accuracy tests, then EXTRA_ONE more sets of 30
-// faults from random stresses and EXTRA_TWO more sets of 20 + 20 faults from two random
-// stresses at least 45 degrees apart.  For each stress: the distance of the nearest solution;
+// faults from random stresses, EXTRA_TWO more sets of 20 + 20 faults from two random
+// stresses and EXTRA_THREE sets of 20 + 20 + 20 faults from three, the stresses of a set
+// at least 45 degrees apart.  For each stress: the distance of the nearest solution;
 // of the refinement started at the stress itself on all the data (the criterion's own
 // optimum near the truth); and of that refinement on the stress's own data alone (what
 // a perfect separation of the data would give).
 //
-//   bench_solutions_accuracy [EXTRA_ONE=0 [EXTRA_TWO=0]]
+//   bench_solutions_accuracy [EXTRA_ONE=0 [EXTRA_TWO=0 [EXTRA_THREE=0]]]
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -40,6 +41,7 @@ struct Case {
 int main(int argc, char** argv) {
     const int extraOne = argc > 1 ? std::atoi(argv[1]) : 0;
     const int extraTwo = argc > 2 ? std::atoi(argv[2]) : 0;
+    const int extraThree = argc > 3 ? std::atoi(argv[3]) : 0;
     SyntheticHome home("ql-accuracy-");
 
     std::vector<Case> cases = {
@@ -58,12 +60,22 @@ int main(int argc, char** argv) {
         const std::uint64_t seed = 500 + e;
         cases.push_back({"one", seed, tools::states_of_points(tools::random_sphere_points(1, seed)), 30, false});
     }
-    for (std::uint64_t seed = 700; int(cases.size()) < 10 + extraOne + extraTwo; ++seed) {
-        const auto pair = tools::states_of_points(tools::random_sphere_points(2, seed));
-        if (angleBetween5(unitFiveVector(viewerState(pair[0])), unitFiveVector(viewerState(pair[1]))) < 45.0)
-            continue;
-        cases.push_back({"two", seed, pair, 20, false});
-    }
+    // Sets of `n` random stresses, each pair at least 45 degrees apart, from seed `first` on.
+    auto addRandomSets = [&](const char* kind, int n, int sets, std::uint64_t first) {
+        for (std::uint64_t seed = first; sets > 0; ++seed) {
+            const auto states = tools::states_of_points(tools::random_sphere_points(n, seed));
+            bool apart = true;
+            for (int i = 0; i < n; ++i)
+                for (int j = i + 1; j < n; ++j)
+                    apart = apart && angleBetween5(unitFiveVector(viewerState(states[i])),
+                                                   unitFiveVector(viewerState(states[j]))) >= 45.0;
+            if (!apart) continue;
+            cases.push_back({kind, seed, states, 20, false});
+            --sets;
+        }
+    };
+    addRandomSets("two", 2, extraTwo, 700);
+    addRandomSets("three", 3, extraThree, 800);
     // Sums per kind of case: the nearest solution, the optimum from the truth, the
     // optimum on the stress's own data, the number of stresses and how many of them
     // have a solution within 4 (one stress) or 6 degrees (otherwise).

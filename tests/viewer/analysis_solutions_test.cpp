@@ -90,6 +90,7 @@ TEST(StressSolutions, ThirtyFaultsWithFiveDegreesOfNoiseFindTheirStress) {
 struct TwoStressCase {
     std::uint64_t seed;
     tools::StressState a, b;
+    bool onePile = false;  // the votes make one cluster; the second stress is found in the data
 };
 
 TEST(StressSolutions, TwoMixedStressesAreTwoClustersEachNearItsStress) {
@@ -102,7 +103,7 @@ TEST(StressSolutions, TwoMixedStressesAreTwoClustersEachNearItsStress) {
         {739, {{306, 54}, {102, 34}, 0.77}, {{293, 26}, {38, 28}, 0.76}},
         // Two stresses 50 degrees apart give one pile of votes; the second is found
         // among the data the first leaves unexplained.
-        {749, {{313, 42}, {221, 2}, 0.64}, {{253, 67}, {1, 8}, 0.52}},
+        {749, {{313, 42}, {221, 2}, 0.64}, {{253, 67}, {1, 8}, 0.52}, true},
     };
     InversionHome home;
     double sum = 0.0;
@@ -120,6 +121,15 @@ TEST(StressSolutions, TwoMixedStressesAreTwoClustersEachNearItsStress) {
         const SolutionsOutcome o = solve(model, set, 0);
         ASSERT_TRUE(o.ok) << o.message;
         ASSERT_EQ(o.solutions.size(), 2u) << describe(o);
+        const bool foundInData = o.solutions[0].fromUnexplainedData || o.solutions[1].fromUnexplainedData;
+        EXPECT_EQ(foundInData, c.onePile);
+        const std::vector<std::string> preamble = solutionsPreamble(o, "two.ql4", SolutionOptions{});
+        EXPECT_EQ(std::count_if(preamble.begin(), preamble.end(),
+                                [](const std::string& line) {
+                                    return line.find("found among the data no other cluster explained") !=
+                                           std::string::npos;
+                                }),
+                  c.onePile ? 1 : 0);
         const double direct = distance(o.solutions[0].refined, c.a) + distance(o.solutions[1].refined, c.b);
         const double crossed = distance(o.solutions[0].refined, c.b) + distance(o.solutions[1].refined, c.a);
         const StressSolution& forA = direct <= crossed ? o.solutions[0] : o.solutions[1];

@@ -391,6 +391,7 @@ bool addStressForUnexplainedData(const ResultModel& model, const StressSharing& 
         solutions[k].mean = voteWeightedMean(model, solutions[k].gridIds);
     }
     StressSolution added;
+    added.fromUnexplainedData = true;
     added.gridIds = std::move(best->taken);
     added.votes = best->takenVotes;
     std::sort(added.gridIds.begin(), added.gridIds.end());
@@ -513,12 +514,15 @@ SolutionsOutcome computeStressSolutions(const ResultModel& model, const FaultDat
             joinStressesWithoutDataOfTheirOwn(model, sharing, minOwnData, out.solutions, points, pools);
             sharing.handOver(points, pools);
         }
-        // One further stress at most: a second search would be fitting the leftovers
-        // of the first.
-        added = addStressForUnexplainedData(model, sharing, minOwnData, 2.0 * clustering.bandwidthDeg,
-                                            options.clustering.minVoteShare, clustering.totalVotes, out.solutions,
-                                            points, pools);
-        if (added) sharing.handOver(points, pools);
+        // Further stresses while the data left unexplained hold one (each explains
+        // more data, so this ends).
+        while (addStressForUnexplainedData(model, sharing, minOwnData, 2.0 * clustering.bandwidthDeg,
+                                           options.clustering.minVoteShare, clustering.totalVotes, out.solutions,
+                                           points, pools))
+        {
+            sharing.handOver(points, pools);
+            added = true;
+        }
     } catch (const SharingCancelled&) {
         out.cancelled = true;
         out.message = "Cancelled.";
@@ -669,7 +673,7 @@ std::vector<std::string> solutionsPreamble(const SolutionsOutcome& o, const std:
     std::int64_t clustered = 0;
     for (const StressSolution& s : o.solutions) clustered += s.votes;
     const double share = o.totalVotes > 0 ? 100.0 * double(clustered) / double(o.totalVotes) : 0.0;
-    return {
+    std::vector<std::string> lines = {
         "Stress solutions of " + resultName,
         std::to_string(o.dataCount) + (o.focal ? " focal mechanisms" : " fault-slip data") +
             ", misfit threshold " + fixed(o.thresholdDeg, 0) + " degrees; " + std::to_string(o.totalVotes) +
@@ -679,8 +683,15 @@ std::vector<std::string> solutionsPreamble(const SolutionsOutcome& o, const std:
             fixed(100.0 * options.clustering.minVoteShare, 0) + " % of the votes; together " + fixed(share, 1) +
             " % of the votes.",
         "Each refined off the grid; limits are 95 % bootstrap limits from " + std::to_string(options.resamples) +
-            " resamples (seed " + std::to_string(options.seed) + ").",
-        ""};
+            " resamples (seed " + std::to_string(options.seed) + ")."};
+    std::string found;
+    for (const StressSolution& s : o.solutions)
+        if (s.fromUnexplainedData) found += (found.empty() ? "" : ", ") + std::to_string(s.rank);
+    if (!found.empty())
+        lines.push_back((found.find(',') == std::string::npos ? "Cluster " + found + " was" : "Clusters " + found + " were") +
+                        " found among the data no other cluster explained, taking the voted states nearer to it.");
+    lines.push_back("");
+    return lines;
 }
 
 }  // namespace quillon::viewer

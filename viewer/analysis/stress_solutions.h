@@ -40,6 +40,7 @@ struct StressSolution {
     std::vector<std::uint16_t> gridIds;   // the cluster's grid point numbers
     std::int64_t votes = 0;
     double votePercent = 0.0;             // of all votes of the result
+    bool fromUnexplainedData = false;     // found among the data the vote clusters left unexplained
     StressState mean;                     // vote-weighted mean of the cluster
     int explainedByMean = 0;              // data within the threshold under the mean
     Vector5 refinedPoint{};
@@ -87,7 +88,8 @@ inline constexpr const char* kSolutionsCsvHeader =
 std::string solutionCsvRow(const StressSolution& s);
 // The printed table: a header line, then one line per solution.
 std::vector<std::string> solutionsTable(const std::vector<StressSolution>& solutions);
-// The lines above the table: threshold, data, votes and the clustering criterion.
+// The lines above the table: threshold, data, votes, the clustering criterion and the
+// clusters found among unexplained data.
 std::vector<std::string> solutionsPreamble(const SolutionsOutcome& outcome, const std::string& resultName,
                                            const SolutionOptions& options);
 
