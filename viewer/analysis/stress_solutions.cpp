@@ -283,11 +283,12 @@ bool addStressForUnexplainedData(const ResultModel& model, const StressSharing& 
         std::size_t cluster;
     };
     std::vector<Candidate> candidates;
+    std::size_t looked = 0;
     for (std::size_t k = 0; k < solutions.size(); ++k)
         for (std::uint16_t id : solutions[k].gridIds) {
+            if (++looked % 256 == 0) sharing.checkpoint();
             const GridPoint* p = gridPoint(id);
             if (!p) continue;
-            if (candidates.size() % 64 == 0) sharing.checkpoint();
             const Vector5 x = pointOf(*p);
             bool apart = true;
             for (const Vector5& y : points) apart = apart && dot5(x, y) < cosApart;
@@ -385,7 +386,8 @@ bool addStressForUnexplainedData(const ResultModel& model, const StressSharing& 
     for (std::size_t k = 0; k < solutions.size(); ++k) {
         if (best->keep[k].size() == solutions[k].gridIds.size()) continue;
         std::int64_t votes = 0;
-        for (std::uint16_t id : best->keep[k]) votes += gridPoint(id)->votes;
+        for (std::uint16_t id : best->keep[k])
+            if (const GridPoint* p = gridPoint(id)) votes += p->votes;
         solutions[k].gridIds = std::move(best->keep[k]);
         solutions[k].votes = votes;
         solutions[k].mean = voteWeightedMean(model, solutions[k].gridIds);
