@@ -60,6 +60,9 @@ TEST(StressSolutions, ThirtyFaultsWithFiveDegreesOfNoiseFindTheirStress) {
         {12, {{300, 12}, {120, 78}, 0.5}},
         {13, {{20, 5}, {110, 10}, 0.7}},
         {14, {{135, 40}, {12, 33}, 0.2}},
+        // A quarter of these faults misfit by more than the threshold; split in two,
+        // the data would fit several more, which must not make a second stress.
+        {1070, {{40, 3}, {131, 8}, 0.47}},
     };
     InversionHome home;
     double sum = 0.0;

@@ -253,11 +253,15 @@ void joinStressesWithoutDataOfTheirOwn(const ResultModel& model, const StressSha
 // unexplained data and the data shared out again, with the stress of the cluster the
 // candidate came from kept as it is or first refined on the data the candidate leaves
 // (a blend of two stresses holds on to data of both).  A trial counts when it explains
-// `minOwnData` more data than before, its new stress stays `minApartDeg` from the
-// others, and the clusters' states nearer to the new stress than to their own hold at
+// `minOwnData` more data than before, its new stress stays 40 degrees (and `minApartDeg`)
+// from the others, and the clusters' states nearer to the new stress than to their own hold at
 // least `minVoteShare` of the votes; of those, the one explaining the most data (then
 // with the higher total score) is kept, and those states leave their clusters for the
 // new stress.  False, with nothing changed, when no trial counts.
+// A few tens of data with a few degrees of noise do not tell apart two stresses closer
+// than this: the data of one noisy stress, split in two, fit several more data.
+constexpr double kMinSeparationDeg = 40.0;
+
 bool addStressForUnexplainedData(const ResultModel& model, const StressSharing& sharing, int minOwnData,
                                  double minApartDeg, double minVoteShare, std::int64_t totalVotes,
                                  std::vector<StressSolution>& solutions, std::vector<Vector5>& points,
@@ -274,6 +278,7 @@ bool addStressForUnexplainedData(const ResultModel& model, const StressSharing& 
     auto gridPoint = [&](std::uint16_t id) { return findGridPoint(byId, id); };
     auto pointOf = [](const GridPoint& p) { return unitFiveVector(gridPointState(p)); };
     const double cosApart = std::cos(minApartDeg * kDegToRad);
+    const double cosSeparate = std::cos(std::max(minApartDeg, kMinSeparationDeg) * kDegToRad);
     const double cosThreshold = std::cos(sharing.thresholdDeg() * kDegToRad);
     struct Candidate {
         const GridPoint* state;
@@ -361,7 +366,7 @@ bool addStressForUnexplainedData(const ResultModel& model, const StressSharing& 
             const Vector5& added = t.points.back();
             bool separate = true;
             for (std::size_t k = 0; k + 1 < t.points.size(); ++k)
-                separate = separate && dot5(t.points[k], added) < cosApart;
+                separate = separate && dot5(t.points[k], added) < cosSeparate;
             if (!separate) continue;
             // The clusters' states nearer to the new stress than to their own.
             t.keep.resize(solutions.size());
@@ -517,12 +522,26 @@ SolutionsOutcome computeStressSolutions(const ResultModel& model, const FaultDat
             sharing.handOver(points, pools);
         }
         // Further stresses while the data left unexplained hold one (each explains
-        // more data, so this ends).
-        while (addStressForUnexplainedData(model, sharing, minOwnData, 2.0 * clustering.bandwidthDeg,
-                                           options.clustering.minVoteShare, clustering.totalVotes, out.solutions,
-                                           points, pools))
-        {
+        // more data, so this ends).  A further stress must leave every stress data of
+        // its own: when, once the data are handed over, one of them would join another,
+        // the further stress split one stress in two and is not taken.
+        for (;;) {
+            const std::vector<StressSolution> before = out.solutions;
+            const std::vector<Vector5> pointsBefore = points;
+            const std::vector<std::vector<int>> poolsBefore = pools;
+            if (!addStressForUnexplainedData(model, sharing, minOwnData, 2.0 * clustering.bandwidthDeg,
+                                             options.clustering.minVoteShare, clustering.totalVotes, out.solutions,
+                                             points, pools))
+                break;
             sharing.handOver(points, pools);
+            const std::size_t count = out.solutions.size();
+            joinStressesWithoutDataOfTheirOwn(model, sharing, minOwnData, out.solutions, points, pools);
+            if (out.solutions.size() < count) {
+                out.solutions = before;
+                points = pointsBefore;
+                pools = poolsBefore;
+                break;
+            }
             added = true;
         }
     } catch (const SharingCancelled&) {
