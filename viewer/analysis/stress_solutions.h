@@ -7,10 +7,11 @@
 // orthogonal distance), and the stresses are refined again on their shares until the
 // shares are stable; the sharing is settled from the refined stresses and from the
 // cluster means, a stress that is left too few data of its own joins the nearest other,
-// and shared data are handed over, keeping whatever raises the total score.  When a
-// quarter of the data or more is still unexplained, a voted state away from every
-// stress that explains half of those data becomes a further stress, taking the voted
-// states nearer to it (two stresses close together give one pile of votes).  Plain
+// and shared data are handed over, keeping whatever raises the total score.  While a
+// quarter of the data or more is unexplained, a voted state that explains enough of
+// those data becomes a further stress (two stresses close together give one pile of
+// votes), taking the voted states nearer to it, when it lies 40 degrees or more from
+// every stress and leaves each stress data of its own.  Plain
 // computation: nothing is shown, progress and cancellation go through a callback so
 // that a window can run it on a worker thread.
 #pragma once
