@@ -114,8 +114,8 @@ public:
         return points;
     }
 
-    // The data (indices) that no stress explains, and how many some stress explains,
-    // by the misfit as the data window counts them.
+    // For each datum, whether some stress explains it, and how many some stress
+    // explains, by the misfit as the data window counts them.
     std::vector<char> explainedFlags(const std::vector<Vector5>& points) const {
         std::vector<char> explained(items_.size(), 0);
         for (const Vector5& x : points)
@@ -238,11 +238,15 @@ void joinStressesWithoutDataOfTheirOwn(const ResultModel& model, const StressSha
             solutions.erase(solutions.begin() + static_cast<std::ptrdiff_t>(k));
             points = std::move(rest);
             pools = std::move(restPools);
+            sortByVotes(solutions, points, pools);  // the joined votes can change the order
             joined = true;
         }
     }
-    sortByVotes(solutions, points, pools);
 }
+
+// A few tens of data with a few degrees of noise do not tell apart two stresses closer
+// than this: the data of one noisy stress, split in two, fit several more data.
+constexpr double kMinSeparationDeg = 40.0;
 
 // Two stresses close enough in orientation give one pile of votes, and its cluster
 // refines to one of them, or to a blend, leaving the other's data unexplained.  When at
@@ -254,14 +258,11 @@ void joinStressesWithoutDataOfTheirOwn(const ResultModel& model, const StressSha
 // candidate came from kept as it is or first refined on the data the candidate leaves
 // (a blend of two stresses holds on to data of both).  A trial counts when it explains
 // `minOwnData` more data than before, its new stress stays 40 degrees (and `minApartDeg`)
-// from the others, and the clusters' states nearer to the new stress than to their own hold at
-// least `minVoteShare` of the votes; of those, the one explaining the most data (then
-// with the higher total score) is kept, and those states leave their clusters for the
-// new stress.  False, with nothing changed, when no trial counts.
-// A few tens of data with a few degrees of noise do not tell apart two stresses closer
-// than this: the data of one noisy stress, split in two, fit several more data.
-constexpr double kMinSeparationDeg = 40.0;
-
+// from the others, and the clusters' states nearer to the new stress than to their own
+// hold at least `minVoteShare` of the votes while every cluster keeps that share; of
+// those, the one explaining the most data (then with the higher total score) is kept,
+// and those states leave their clusters for the new stress.  False, with nothing
+// changed, when no trial counts.
 bool addStressForUnexplainedData(const ResultModel& model, const StressSharing& sharing, int minOwnData,
                                  double minApartDeg, double minVoteShare, std::int64_t totalVotes,
                                  std::vector<StressSolution>& solutions, std::vector<Vector5>& points,
@@ -380,7 +381,19 @@ bool addStressForUnexplainedData(const ResultModel& model, const StressSharing& 
                         t.keep[k].push_back(id);
                     }
                 }
-            if (totalVotes <= 0 || double(t.takenVotes) / double(totalVotes) + 1e-12 < minVoteShare) continue;
+            // Each cluster, the new one and those it takes states from, keeps at least
+            // the floor share of the votes (and some votes).
+            auto heldShare = [&](std::int64_t votes) {
+                return votes > 0 && totalVotes > 0 && double(votes) / double(totalVotes) + 1e-12 >= minVoteShare;
+            };
+            bool held = heldShare(t.takenVotes);
+            for (std::size_t k = 0; k < solutions.size() && held; ++k) {
+                std::int64_t kept = 0;
+                for (std::uint16_t id : t.keep[k])
+                    if (const GridPoint* p = gridPoint(id)) kept += p->votes;
+                held = heldShare(kept);
+            }
+            if (!held) continue;
             t.score = sharing.totalScore(t.points);
             if (!best || t.explained > best->explained || (t.explained == best->explained && t.score > best->score))
                 best = std::move(t);
@@ -521,11 +534,12 @@ SolutionsOutcome computeStressSolutions(const ResultModel& model, const FaultDat
             joinStressesWithoutDataOfTheirOwn(model, sharing, minOwnData, out.solutions, points, pools);
             sharing.handOver(points, pools);
         }
-        // Further stresses while the data left unexplained hold one (each explains
-        // more data, so this ends).  A further stress must leave every stress data of
-        // its own: when, once the data are handed over, one of them would join another,
-        // the further stress split one stress in two and is not taken.
-        for (;;) {
+        // Further stresses while the data left unexplained hold one; each must explain
+        // `minOwnData` data alone, which bounds their number.  A further stress must
+        // leave every stress data of its own: when, once the data are handed over, one
+        // of them would join another, the further stress split one stress in two and is
+        // not taken.
+        while (static_cast<int>(out.solutions.size()) < static_cast<int>(items.size()) / minOwnData) {
             const std::vector<StressSolution> before = out.solutions;
             const std::vector<Vector5> pointsBefore = points;
             const std::vector<std::vector<int>> poolsBefore = pools;
@@ -545,6 +559,7 @@ SolutionsOutcome computeStressSolutions(const ResultModel& model, const FaultDat
             added = true;
         }
     } catch (const SharingCancelled&) {
+        out.solutions.clear();
         out.cancelled = true;
         out.message = "Cancelled.";
         return out;
@@ -588,6 +603,7 @@ SolutionsOutcome computeStressSolutions(const ResultModel& model, const FaultDat
                 return !progress || progress(done, total);
             });
         if (!finished) {
+            out.solutions.clear();
             out.cancelled = true;
             out.message = "Cancelled.";
             return out;
