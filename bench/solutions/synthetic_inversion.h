@@ -3,26 +3,19 @@
 // directory, and loaded as the viewer loads a result.
 #pragma once
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <unistd.h>
 
+#include "tests/viewer/synthetic_inversion.h"
 #include "tools/grid.h"
 #include "tools/synth.h"
 #include "viewer/model/result_model.h"
 
 namespace quillon::viewer::bench {
 
-inline StressState viewerState(const tools::StressState& s) {
-    StressState v;
-    v.axis[Sigma1] = Direction{float(s.sigma1.az), float(s.sigma1.pl)};
-    v.axis[Sigma3] = Direction{float(s.sigma3.az), float(s.sigma3.pl)};
-    v.stressRatio = float(s.phi);
-    return v;
-}
+using testing::viewerState;
 
 // A temporary home for qlmain and the viewer, removed at the end: the supplied
 // cgp31.cgp (faults) and a grid of 2000 random states, coarse.cgp (focal
@@ -49,27 +42,9 @@ public:
     // Makes the data `synth` describes, inverts them and loads the result; false
     // with qlmain's console output or the loader's message in `why` on failure.
     bool invert(const tools::SynthOptions& synth, ResultModel& model, FaultDataSet& set, std::string& why) {
-        const std::string name = synth.focal ? "data.fmd" : "data.fdt";
-        std::ofstream(dir_ / name, std::ios::binary) << tools::format_data(tools::synthesize(synth));
         std::ofstream(dir_ / "pref.txt", std::ios::binary) << (synth.focal ? "coarse.cgp" : "cgp31.cgp") << "\r\n20\r\n";
-        const std::string command = "cd '" + dir_.string() + "' && '" + QLMAIN_PATH + "' --data " + name +
-                                    " --result result.ql4 --class " + (synth.focal ? "2" : "1") +
-                                    " -k 4 --overwrite < /dev/null > console.txt 2>&1";
-        if (std::system(command.c_str()) != 0) {
-            std::ifstream in(dir_ / "console.txt", std::ios::binary);
-            std::stringstream text;
-            text << in.rdbuf();
-            why = "qlmain failed:\n" + text.str();
-            return false;
-        }
-        model = ResultModel{};
-        model.homeDir = dir_.string() + "/";
-        const LoadOutcome loaded = model.loadResultFile((dir_ / "result.ql4").string(), set);
-        if (!loaded.ok) {
-            why = loaded.message;
-            return false;
-        }
-        return true;
+        return testing::invertInHome(dir_.string() + "/", synth.focal ? "data.fmd" : "data.fdt",
+                                     tools::synthesize(synth), synth.focal ? 2 : 1, 4, model, set, why);
     }
 
 private:

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "synthetic_inversion.h"
 #include "temp_dir.h"
 #include "tools/grid.h"
 #include "tools/synth.h"
@@ -17,14 +18,6 @@
 #include "viewer/model/result_model.h"
 
 namespace quillon::viewer::testing {
-
-inline StressState viewerState(const tools::StressState& s) {
-    StressState v;
-    v.axis[Sigma1] = Direction{float(s.sigma1.az), float(s.sigma1.pl)};
-    v.axis[Sigma3] = Direction{float(s.sigma3.az), float(s.sigma3.pl)};
-    v.stressRatio = float(s.phi);
-    return v;
-}
 
 // A home directory for qlmain and the viewer: a grid, the supplied score table and a
 // pref.txt with the supplied threshold of 20 degrees.
@@ -41,23 +34,7 @@ public:
     // the result; false with the reason when any step fails.
     bool invert(const std::string& name, const std::vector<tools::FaultSlip>& data, int dataClass, int k,
                 ResultModel& model, FaultDataSet& set, std::string& why) {
-        dir_.Write(name, tools::format_data(data));
-        const std::string result = name.substr(0, name.find('.')) + ".ql4";
-        const std::string command = "cd '" + dir_.Dir() + "' && '" + QLMAIN_PATH + "' --data " + name +
-                                    " --result " + result + " --class " + std::to_string(dataClass) +
-                                    " -k " + std::to_string(k) + " --overwrite < /dev/null > console.txt 2>&1";
-        if (std::system(command.c_str()) != 0) {
-            why = TempDir::Read(dir_.Path("console.txt"));
-            return false;
-        }
-        model = ResultModel{};
-        model.homeDir = dir_.Dir();
-        const LoadOutcome loaded = model.loadResultFile(dir_.Path(result), set);
-        if (!loaded.ok) {
-            why = loaded.message;
-            return false;
-        }
-        return true;
+        return invertInHome(dir_.Dir(), name, data, dataClass, k, model, set, why);
     }
 
     std::string Dir() const { return dir_.Dir(); }

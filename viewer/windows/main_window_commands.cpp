@@ -382,12 +382,7 @@ void MainWindow::saveCoordinates(int kind) {
         port_.message(this, "No data loaded.");
         return;
     }
-    platform::FileDialogRequest req;
-    req.filter = "Text files (*.txt)|*.txt";
-    req.filterIndex = 1;
-    req.defaultExt = "txt";
-    req.promptOverwrite = true;
-    const auto path = port_.saveFile(this, req);
+    const auto path = port_.saveFile(this, textFileRequest());
     if (!path) return;
     const SaveOutcome outcome =
         writeCoordinateFile(path->toStdString(), model, selection, kind);

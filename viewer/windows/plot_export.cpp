@@ -42,15 +42,19 @@ PictureOutcome writeTextLines(const QString& path, const std::vector<std::string
     return {false, "Cannot write the file " + path + "\r\n" + error};
 }
 
-void saveTextFile(platform::UserPort& port, QWidget* parent, const QString& title,
-                  const std::vector<std::string>& lines) {
+platform::FileDialogRequest textFileRequest(const QString& title) {
     platform::FileDialogRequest req;
     req.title = title;
     req.filter = "Text files (*.txt)|*.txt";
     req.filterIndex = 1;
     req.defaultExt = "txt";
     req.promptOverwrite = true;
-    const auto chosen = port.saveFile(parent, req);
+    return req;
+}
+
+void saveTextFile(platform::UserPort& port, QWidget* parent, const QString& title,
+                  const std::vector<std::string>& lines) {
+    const auto chosen = port.saveFile(parent, textFileRequest(title));
     if (!chosen) return;
     const QFileInfo info(*chosen);
     const PictureOutcome saved = writeTextLines(info.path() + "/" + info.completeBaseName() + ".txt", lines);

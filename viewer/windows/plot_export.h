@@ -38,6 +38,10 @@ PictureOutcome writePicture(const QString& path, PictureFormat format, QSize siz
 // Writes `lines` with CR LF ends, whole or not at all.
 PictureOutcome writeTextLines(const QString& path, const std::vector<std::string>& lines);
 
+// The Save dialog for a text file: "Text files (*.txt)", extension "txt", asking
+// before replacing.
+platform::FileDialogRequest textFileRequest(const QString& title = {});
+
 // Asks for a text file (a Save dialog titled `title`, asking before replacing)
 // and writes `lines` there with writeTextLines; the chosen name's extension
 // becomes ".txt".  Cancel writes nothing; a failure is shown in a message box.
